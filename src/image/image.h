@@ -1,0 +1,70 @@
+// The transmitter's configuration memory image: the 896-byte base image and the
+// 384-byte extension blocks that carry inputs 5..64. Multi-byte values are
+// big-endian. The encoder never changes the record; the decoder takes whatever the
+// image holds and never looks at bytes it does not decode.
+#pragma once
+
+#include "model/configuration.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tk {
+
+inline constexpr std::size_t kBaseImageSize = 896;
+inline constexpr std::size_t kExtBlockSize = 384;
+inline constexpr int kMaxExtBlocks = 15;
+inline constexpr std::size_t kMaxImageSize = kBaseImageSize + kExtBlockSize * kMaxExtBlocks;
+inline constexpr std::size_t kTransferBlockSize = 128;
+inline constexpr std::size_t kEncodeClearSize = 2048; // bytes wrdump clears
+
+// Offsets of the firmware version bytes (read only).
+inline constexpr std::size_t kVersionMajorOffset = 0x06E;
+inline constexpr std::size_t kVersionMinorOffset = 0x06F;
+
+// Length of an image with `blocks` extension blocks.
+constexpr std::size_t ImageSize(int blocks) {
+    return kBaseImageSize + kExtBlockSize * static_cast<std::size_t>(blocks);
+}
+
+// Image offset of extension block k (1..15).
+constexpr std::size_t ExtBlockOffset(int k) {
+    return 512 + kExtBlockSize * static_cast<std::size_t>(k);
+}
+
+// Encodes the base image into area (at least 896 bytes; the first 2048 bytes, or
+// all of a smaller area, are cleared first). Returns the image length, 896.
+std::size_t wrdump(const Configuration& cfg, std::span<std::uint8_t> area);
+
+// Decodes the base image (at least 896 bytes) into the record; fields that have no
+// place in the image keep their values. Returns the length consumed, 896.
+std::size_t redump(Configuration& cfg, std::span<const std::uint8_t> area);
+
+// The firmware version text of the two version bytes: "1.05", "12.34", "A.0B".
+Text TxVersionText(std::uint8_t major, std::uint8_t minor);
+
+// Number of extension blocks the record needs: the block of the highest activated
+// input above 4 (0 when none is activated).
+int GetExtBlocksCount(const Configuration& cfg);
+
+// Writes extension block k (1..15) behind the blocks before it and sets length to
+// 896 + 384·k; bytes no field covers are zero. k = 0 does nothing.
+void wrdumpExtBlock(const Configuration& cfg, std::span<std::uint8_t> area, std::size_t& length,
+                    int k);
+
+// Decodes extension block k (1..15) into inputs 4k+1..4k+4 and sets length to
+// 896 + 384·k. k = 0 does nothing.
+void redumpExtBlock(Configuration& cfg, std::span<const std::uint8_t> area, std::size_t& length,
+                    int k);
+
+// The whole image of the record: base image and the extension blocks it needs.
+// Stores the block count in cfg.ExtBlocksCount.
+std::vector<std::uint8_t> EncodeImage(Configuration& cfg);
+
+// Decodes a base image followed by `blocks` extension blocks and stores the count in
+// cfg.ExtBlocksCount. image must hold ImageSize(blocks) bytes.
+void DecodeImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks);
+
+} // namespace tk
