@@ -22,6 +22,9 @@ install_missing_packages() {
 
 # C++ sources of the project, for the format check.
 project_sources() {
-    find "$ROOT/src" "$ROOT/tests" "$ROOT/fuzz" "$ROOT/bench" \
-        \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort
+    local dirs=() d
+    for d in src tests fuzz bench; do
+        [[ -d "$ROOT/$d" ]] && dirs+=("$ROOT/$d")
+    done
+    find "${dirs[@]}" \( -name '*.cpp' -o -name '*.h' \) | sort
 }

@@ -130,14 +130,16 @@ TEST(ExtBlock, Raw8IsWholeAboveInputFourAndLosesItsLowByteBelow) {
     for (int n : {1, 4, 5, 64}) {
         cfg.Inputs[n].Raw8 = 0xABCD;
     }
+    cfg.Inputs[1].DialUpMask = 0x3F;
     cfg.Inputs[64].Flags |= 1;
     const Bytes image = EncodeImage(cfg);
     EXPECT_EQ(image[0x010 + 8], 0xAB);
-    EXPECT_EQ(image[0x010 + 9], 0x00) << "+9 is the DialUp mask in the base image";
+    EXPECT_EQ(image[0x010 + 9], 0x3F) << "+9 is the DialUp mask in the base image";
     EXPECT_EQ(slice(image, 896 + 8, 2), (Bytes{0xAB, 0xCD}));
     Configuration back;
     DecodeImage(back, image, 15);
     EXPECT_EQ(back.Inputs[1].Raw8, 0xAB00);
+    EXPECT_EQ(back.Inputs[1].DialUpMask, 0x3F);
     EXPECT_EQ(back.Inputs[4].Raw8, 0xAB00);
     EXPECT_EQ(back.Inputs[5].Raw8, 0xABCD);
     EXPECT_EQ(back.Inputs[64].Raw8, 0xABCD);
