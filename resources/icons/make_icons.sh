@@ -211,25 +211,24 @@ draw 24 "$TOOLBAR/05.png" -- \
     -draw "polygon 9.5,13.5 14.5,13.5 13.5,16.5 10.5,16.5" \
     -fill "$DEVICE_LIGHT" -stroke none -draw "rectangle 8,8 16,9"
 
-# 06 Read: data comes down out of the transmitter.
-collect device_args
-ARGS_DEV=("${ARGS[@]}")
-collect arrow_args down 12 10.5 21.5 "$BLUE" "$BLUE_DARK"
-draw 24 "$TOOLBAR/06.png" -- "${ARGS_DEV[@]}" "${ARGS[@]}"
+# A read picture and a write picture on one background: a blue arrow down for reading,
+# a green arrow up for writing, centred on x, from y0 to 21.5.
+#   transfer_pair BACKGROUND_HELPER READ_PNG WRITE_PNG X Y0
+transfer_pair() {
+    local background="$1" read_png="$2" write_png="$3" cx="$4" y0="$5"
+    collect "$background"
+    local base=("${ARGS[@]}")
+    collect arrow_args down "$cx" "$y0" 21.5 "$BLUE" "$BLUE_DARK"
+    draw 24 "$read_png" -- "${base[@]}" "${ARGS[@]}"
+    collect arrow_args up "$cx" "$y0" 21.5 "$GREEN" "$GREEN_DARK"
+    draw 24 "$write_png" -- "${base[@]}" "${ARGS[@]}"
+}
 
-# 07 Write: data goes up into the transmitter.
-collect arrow_args up 12 10.5 21.5 "$GREEN" "$GREEN_DARK"
-draw 24 "$TOOLBAR/07.png" -- "${ARGS_DEV[@]}" "${ARGS[@]}"
+# 06 Read and 07 Write: data comes down out of the transmitter, or goes up into it.
+transfer_pair device_args "$TOOLBAR/06.png" "$TOOLBAR/07.png" 12 10.5
 
-# 08 Remote read: an antenna with a downward arrow.
-collect antenna_args
-ARGS_ANT=("${ARGS[@]}")
-collect arrow_args down 17.5 6.5 21.5 "$BLUE" "$BLUE_DARK"
-draw 24 "$TOOLBAR/08.png" -- "${ARGS_ANT[@]}" "${ARGS[@]}"
-
-# 09 Remote write: an antenna with an upward arrow.
-collect arrow_args up 17.5 6.5 21.5 "$GREEN" "$GREEN_DARK"
-draw 24 "$TOOLBAR/09.png" -- "${ARGS_ANT[@]}" "${ARGS[@]}"
+# 08 Remote read and 09 Remote write: an antenna with a downward or an upward arrow.
+transfer_pair antenna_args "$TOOLBAR/08.png" "$TOOLBAR/09.png" 17.5 6.5
 
 # 11 Port: a nine-pin serial connector seen from the front.
 draw 24 "$TOOLBAR/11.png" -- \
