@@ -36,6 +36,14 @@ std::string inputWith(std::size_t n, const std::string& fields) {
     return R"({"Inputs": )" + arrayWith(kInputCount + 1, n, fields) + "}";
 }
 
+// The factory record with the JSON applied; a refusal fails the test.
+Configuration importedOverFactory(const std::string& json) {
+    Configuration cfg = test::factoryRecord();
+    const auto errors = ApplyJson(test::parseObject(json), cfg);
+    EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors.front().text());
+    return cfg;
+}
+
 std::string quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
@@ -52,10 +60,7 @@ class JsonFieldBytes : public testing::TestWithParam<FieldBytes> {};
 
 TEST_P(JsonFieldBytes, ImportedFieldIsWrittenAtItsPlace) {
     const FieldBytes& c = GetParam();
-    Configuration cfg = test::factoryRecord();
-    const auto errors = ApplyJson(test::parseObject(c.json), cfg);
-    ASSERT_TRUE(errors.empty()) << errors.front().text();
-    const Bytes file = test::fileOf(cfg);
+    const Bytes file = test::fileOf(importedOverFactory(c.json));
     ASSERT_LE(c.fileOffset + c.expected.size(), file.size());
     EXPECT_EQ(Bytes(file.begin() + static_cast<std::ptrdiff_t>(c.fileOffset),
                     file.begin() + static_cast<std::ptrdiff_t>(c.fileOffset + c.expected.size())),
@@ -240,10 +245,7 @@ class JsonAccepted : public testing::TestWithParam<Accepted> {};
 
 TEST_P(JsonAccepted, ValueReachesTheRecord) {
     const Accepted& c = GetParam();
-    Configuration cfg = test::factoryRecord();
-    const auto errors = ApplyJson(test::parseObject(c.json), cfg);
-    ASSERT_TRUE(errors.empty()) << errors.front().text();
-    const auto flat = Flatten(cfg);
+    const auto flat = Flatten(importedOverFactory(c.json));
     const auto it = std::find_if(flat.begin(), flat.end(),
                                  [&](const cli::FlatField& f) { return f.name == c.name; });
     ASSERT_NE(it, flat.end());
