@@ -218,6 +218,12 @@ void MainWindow::Open1Click() {
 }
 
 void MainWindow::Save1Click() {
+    // Save itself ignores FillGuard; an untitled configuration goes through Save as,
+    // which does not.
+    if (doc_.Untitled()) {
+        Saveas1Click();
+        return;
+    }
     doc_.Save();
 }
 

@@ -49,9 +49,13 @@ private:
             unexpected = true;
             return std::nullopt;
         }
-        std::optional<QString> f = files.front();
+        const bool cancelled = !files.front().has_value();
+        const QString name = files.front().value_or(QString());
         files.pop_front();
-        return f;
+        if (cancelled) {
+            return std::nullopt;
+        }
+        return name;
     }
 };
 
