@@ -57,7 +57,9 @@ void TelephoneDialog::FormActivate() {
 bool TelephoneDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (Edit1KeyPress(key->text(), key->key())) {
+        const bool shortcut =
+            (key->modifiers() & Qt::ControlModifier) && !(key->modifiers() & Qt::AltModifier);
+        if (!shortcut && Edit1KeyPress(key->text(), key->key())) {
             return true;
         }
     }
@@ -65,8 +67,8 @@ bool TelephoneDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) const {
-    // Only typed characters are filtered; moving keys, Delete and the edit's shortcuts
-    // (paste included, filtered below) pass.
+    // Only typed characters are filtered; moving keys and Delete pass, and so do the
+    // edit's shortcuts (pasted text is filtered in Edit1Edited).
     if (key == Qt::Key_Backspace || typed.isEmpty() || !typed.at(0).isPrint()) {
         return false;
     }
