@@ -11,7 +11,7 @@ project_sources | xargs clang-format --dry-run -Werror
 
 echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_WERROR=ON
-cmake --build build --parallel
+cmake --build build --parallel 2
 
 echo "== tests"
 ctest --test-dir build --output-on-failure --parallel 2

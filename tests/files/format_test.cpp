@@ -83,7 +83,7 @@ TEST_P(BlocksFromLength, ReaderDerivesTheWrittenBlockCount) {
     }
     cfg.Comments = {"xyz"};
     const Bytes file = write(cfg);
-    cfg.TxVersion = "0.00";  // what the decoder builds from the two zero bytes
+    cfg.TxVersion = "0.00"; // what the decoder builds from the two zero bytes
     EXPECT_EQ(file.size(), 16U + 896 + 384 * static_cast<std::size_t>(k) + 32 + 5);
     EXPECT_EQ(cfg.ExtBlocksCount, k);
     Configuration back = factory();
