@@ -103,14 +103,14 @@ void Document::report(const QString& failed, const SaveResult& result) {
     }
 }
 
-bool Document::offerSave(const QString& failed) {
+bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFailure) {
     if (!ConfigChanged_) {
         return true;
     }
     switch (prompts_.question(kChangedQuestion)) {
     case Prompts::Answer::Yes:
         if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
-            report(failed, saved);
+            reportFailure(saved);
             return false;
         }
         return true;
@@ -123,7 +123,7 @@ bool Document::offerSave(const QString& failed) {
 }
 
 bool Document::New() {
-    if (!offerSave(kNewSaveFailed)) {
+    if (!offerSave([this](const SaveResult& r) { report(kNewSaveFailed, r); })) {
         return false;
     }
     ++NewFileCounter_;
@@ -138,7 +138,7 @@ bool Document::New() {
 }
 
 bool Document::Open() {
-    if (!offerSave(kSaveFailed)) {
+    if (!offerSave([this](const SaveResult& r) { report(kSaveFailed, r); })) {
         return false;
     }
     const std::optional<QString> chosen = prompts_.openFileName();
@@ -202,23 +202,10 @@ bool Document::Saveas() {
 }
 
 bool Document::Close() {
-    if (!ConfigChanged_) {
-        return true;
-    }
-    switch (prompts_.question(kChangedQuestion)) {
-    case Prompts::Answer::Yes:
-        if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
-            // The window stays open so that the edits are not lost.
-            prompts_.message(kCloseSaveFailed + trimmedErrorText(saved.reason));
-            return false;
-        }
-        return true;
-    case Prompts::Answer::No:
-        return true;
-    case Prompts::Answer::Cancel:
-        break;
-    }
-    return false;
+    // A save that fails keeps the window open, so that the edits are not lost.
+    return offerSave([this](const SaveResult& r) {
+        prompts_.message(kCloseSaveFailed + trimmedErrorText(r.reason));
+    });
 }
 
 } // namespace tk

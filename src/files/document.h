@@ -75,8 +75,8 @@ public:
 
 private:
     // The configuration changed? Asks to save it to the current path. False when the
-    // command must stop (Cancel, or the save failed and was reported with `failed`).
-    bool offerSave(const QString& failed);
+    // command must stop: Cancel, or the save failed (and `reportFailure` told why).
+    bool offerSave(const std::function<void(const SaveResult&)>& reportFailure);
     void report(const QString& failed, const SaveResult& result);
 
     Configuration& cfg_;
