@@ -98,6 +98,9 @@ NavigationTree::NavigationTree(QWidget* parent) : QTreeWidget(parent) {
     setIndentation(19);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Long node texts scroll sideways instead of being cut.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     QFont treeFont = font();
     treeFont.setPixelSize(13);
     setFont(treeFont);
