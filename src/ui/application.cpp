@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -11,6 +12,7 @@ namespace tk {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("TK515Pro"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     // Qt's own dialogs (the file dialogs) in Russian, like the rest of the program.
     auto* translator = new QTranslator(this);
     if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
