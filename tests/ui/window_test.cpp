@@ -157,6 +157,31 @@ private slots:
         QCOMPARE(child(w, "TopDock")->height(), 50);
     }
 
+    void everyNamedControlExists() {
+        const char* names[] = {
+            // main window
+            "TopDock", "ToolBar1", "ToolBar2", "TreeView1", "StatusBar1", "ProgressBar1", "Btotmsv",
+            "OpenDialog1", "SaveDialog1", "File1", "New1", "Open1", "Save1", "Saveas1", "N1",
+            "Exit1", "Command1", "Connect1", "Read1", "Write1", "Udalread1", "Udalwrite1",
+            "Setting1", "Port1", "Help1", "Help2", "About1", "ToolButton1", "ToolButton2",
+            "ToolButton3", "ToolButton4", "ToolButton5", "ToolButton6", "ToolButton7",
+            "ToolButton8", "ToolButton9", "ToolButton10",
+            // panels and what their views show
+            "Panel000Label0", "Panel010Label0", "Panel011_InputNumLabel", "Panel011Label1",
+            "Panel011Label2", "Panel011Label3", "Panel011Label4", "Panel011Label5",
+            "Panel011_3Label1", "Panel011_7Label1", "Panel011_7PartNumLabel", "Panel013Label1",
+            "Panel100Label1", "Panel300Label1", "Panel300Label2",
+            // the two small windows
+            "TForm2", "Edit1", "Button1", "Button2", "TAboutBox", "Panel1", "ProductName",
+            "Version", "Label1", "Label2", "OKButton"};
+        for (const char* name : names) {
+            QVERIFY2(window().findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
+        }
+        for (const QString& name : kAllPanels) {
+            QVERIFY2(window().findChild<QWidget*>(name) != nullptr, qPrintable(name));
+        }
+    }
+
     void readWriteAndLinkCommandsDisabledAtStart() {
         for (const char* name :
              {"Read1", "Write1", "Connect1", "Udalread1", "Udalwrite1", "Port1"}) {
