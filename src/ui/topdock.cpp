@@ -9,6 +9,12 @@ TopDock::TopDock(QWidget* parent)
     : QWidget(parent), original_(QStringLiteral(":/images/dock.png")) {
     setObjectName(QStringLiteral("TopDock"));
     setFixedHeight(kHeight);
+    // The bars let the background through.
+    setStyleSheet(
+        QStringLiteral("QMenuBar, QToolBar { background: transparent; border: none; }"
+                       "QMenuBar::item { background: transparent; padding: 2px 8px; }"
+                       "QMenuBar::item:selected, QMenuBar::item:pressed {"
+                       " background: palette(highlight); color: palette(highlighted-text); }"));
 }
 
 void TopDock::resizeEvent(QResizeEvent* event) {
