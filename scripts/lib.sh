@@ -28,3 +28,28 @@ project_sources() {
     done
     find "${dirs[@]}" \( -name '*.cpp' -o -name '*.h' \) | sort
 }
+
+# Builds the file reader's libFuzzer target with clang in build-fuzz/ and runs it from
+# the seed corpus for the given number of seconds; fails when it finds a fault (the
+# input that caused it is left in build-fuzz/). Skipped without clang.
+run_file_reader_fuzzer() {
+    local seconds="$1" jobs="$2"
+    if ! command -v clang++ >/dev/null 2>&1; then
+        echo "== fuzz: clang++ not found, skipped"
+        return 0
+    fi
+    echo "== fuzz the file reader for ${seconds} s"
+    cmake -S "$ROOT" -B "$ROOT/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_FUZZ=ON -DTK_SANITIZE=ON -DTK_WERROR=ON \
+        -DTK_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$ROOT/build-fuzz" --parallel "$jobs" --target fuzz_file_reader
+    mkdir -p "$ROOT/build-fuzz/corpus"
+    if ! "$ROOT/build-fuzz/bin/fuzz_file_reader" -max_total_time="$seconds" -max_len=33000 \
+        -artifact_prefix="$ROOT/build-fuzz/" "$ROOT/build-fuzz/corpus" \
+        "$ROOT/fuzz/corpus/file_reader" >"$ROOT/build-fuzz/fuzz.log" 2>&1; then
+        tail -n 60 "$ROOT/build-fuzz/fuzz.log"
+        echo "fuzz_file_reader found a fault; see build-fuzz/fuzz.log and build-fuzz/crash-*"
+        return 1
+    fi
+    grep -E '^Done [0-9]+ runs' "$ROOT/build-fuzz/fuzz.log"
+}

@@ -1,0 +1,15 @@
+#include "cli/tool.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = tk::cli::RunTool(args, std::cout, std::cerr);
+    // A full disk or a closed pipe must not pass for success.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tk515: не удалось записать стандартный вывод\n";
+        status = tk::cli::ExitFailed;
+    }
+    return status;
+}

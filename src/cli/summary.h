@@ -1,0 +1,18 @@
+// A readable summary of a configuration for an installer, with the window's Russian
+// labels.
+#pragma once
+
+#include "model/configuration.h"
+
+#include <string>
+
+namespace tk::cli {
+
+// The summary as UTF-8 text, one item a line.
+std::string Summary(const Configuration& cfg);
+
+// Names of the zone type and contact type the inputs panel shows for an input.
+std::string ZoneTypeName(const Input& in);
+std::string ContactTypeName(const Input& in);
+
+} // namespace tk::cli

@@ -1,0 +1,387 @@
+// The real tk515 program, run as a user runs it.
+#include "cli_support.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <sstream>
+
+namespace tk {
+namespace {
+
+using test::Bytes;
+
+struct Result {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+class ToolTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    std::string spath(const QString& name) const { return path(name).toStdString(); }
+
+    // Runs the program; stdout goes to a file when one is given.
+    static Result run(const QStringList& args, const QString& stdoutFile = {}) {
+        QProcess p;
+        p.setProgram(QStringLiteral(TK515_PROGRAM));
+        p.setArguments(args);
+        if (!stdoutFile.isEmpty()) {
+            p.setStandardOutputFile(stdoutFile);
+        }
+        p.start();
+        if (!p.waitForStarted(30000)) {
+            ADD_FAILURE() << "tk515 did not start";
+            return {};
+        }
+        p.closeWriteChannel();
+        if (!p.waitForFinished(60000)) {
+            ADD_FAILURE() << "tk515 did not finish";
+            return {};
+        }
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "tk515 crashed";
+        return {p.exitCode(), p.readAllStandardOutput().toStdString(),
+                p.readAllStandardError().toStdString()};
+    }
+
+    QString writeConfig(const QString& name, const Configuration& cfg) {
+        writeBytes(path(name), test::fileOf(cfg));
+        return path(name);
+    }
+    static void writeBytes(const QString& p, const Bytes& b) { test::writeBytes(p, b); }
+
+    QTemporaryDir dir_;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+// Test names from the cases' own names.
+constexpr auto byName = [](const auto& p) { return std::string(p.param.name); };
+
+// ----------------------------------------------------------- file -> JSON -> file
+
+Configuration withBlocksAndCyrillicComments() {
+    Configuration c = test::factoryRecord();
+    c.Inputs[13].Flags |= 1; // three extension blocks
+    c.Inputs[10].Raw8 = 0x1234;
+    c.Comments = {cp1251("Склад №2, ул. Лесная"), "", cp1251("ключи — у охраны")};
+    c.TxSerialNum = cp1251("Зав. №15");
+    return c;
+}
+
+Configuration largest() {
+    Configuration c = test::everyFieldSet();
+    c.Inputs[64].Flags |= 1; // fifteen extension blocks
+    c.Comments.assign(200, cp1251("Комментарий длиной в сорок знаков ровно."));
+    return c;
+}
+
+struct RoundTrip {
+    const char* name;
+    std::function<Configuration()> record;
+};
+
+class FileRoundTrip : public ToolTest, public testing::WithParamInterface<RoundTrip> {};
+
+TEST_P(FileRoundTrip, ExportThenImportGivesTheSameBytes) {
+    const QString original = writeConfig("a.tk515", GetParam().record());
+    const Result exported = run({"export", original, "-o", path("a.json")});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    EXPECT_EQ(exported.out, "");
+    const Result imported = run({"import", path("a.json"), "-o", path("b.tk515")});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(test::readBytes(path("b.tk515")), test::readBytes(original));
+
+    const Result toStdout = run({"export", original});
+    ASSERT_EQ(toStdout.code, 0) << toStdout.err;
+    const Bytes json = test::readBytes(path("a.json"));
+    EXPECT_EQ(toStdout.out, std::string(json.begin(), json.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, FileRoundTrip,
+                         testing::Values(RoundTrip{"Factory", test::factoryRecord},
+                                         RoundTrip{"Blocks", withBlocksAndCyrillicComments},
+                                         RoundTrip{"EveryField", test::everyFieldSet},
+                                         RoundTrip{"Largest", largest}),
+                         byName);
+
+// ----------------------------------------------------------- import refusals
+
+struct ImportRefusal {
+    const char* name;
+    std::string json;
+    std::string message; // part of the message: the key and why
+};
+
+class ImportRefused : public ToolTest, public testing::WithParamInterface<ImportRefusal> {};
+
+TEST_P(ImportRefused, NamesTheKeyAndWritesNoFile) {
+    test::writeText(path("in.json"), GetParam().json);
+    const Result r = run({"import", path("in.json"), "-o", path("out.tk515")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(QFile::exists(path("out.tk515")));
+    EXPECT_EQ(QDir(path("")).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temp left
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ImportRefused,
+    testing::Values(
+        ImportRefusal{"UnknownKey", R"({"TimeOfIn": 20})", "TimeOfIn: неизвестный ключ"},
+        ImportRefusal{"WrongType", R"({"Partitions": {}})", "Partitions: ожидается массив"},
+        ImportRefusal{"NotIntegral", R"({"SvingerCount": 2.5})",
+                      "SvingerCount: ожидается целое число, а не 2.5"},
+        ImportRefusal{"OutOfWidth", R"({"KpdDialUpMask": 70000})",
+                      "KpdDialUpMask: число 70000 вне пределов 0…65535"},
+        ImportRefusal{"TooLong", R"({"TkRecIp": "192.168.100.2000"})",
+                      "TkRecIp: текст из 16 знаков, допустимо не более 15"},
+        ImportRefusal{"NotInCodePage", R"({"Comments": ["€ ok", "日本"]})",
+                      "Comments[1]: символ U+65E5 «日» отсутствует в кодировке Windows-1251"},
+        ImportRefusal{"WrongLength", R"({"Partitions": [{}, {}, {}]})",
+                      "Partitions: массив из 3 элементов, ожидается 4"},
+        ImportRefusal{"BadJson", "{\"ObjNum\": 1,\n \"Apn\" \"x\"}",
+                      "in.json: ошибка JSON в строке 2, позиции 9: после ключа нет двоеточия"},
+        ImportRefusal{"NotAnObject", "[1, 2]", "ожидается объект JSON"},
+        ImportRefusal{"WriterRefuses", R"({"Comments": [")" + std::string(32000, 'c') + R"("]})",
+                      "out.tk515: Не сохраняется: Комментарий слишком длинный"}),
+    byName);
+
+TEST_F(ToolTest, RefusedImportLeavesAnExistingFileAsItWas) {
+    const Bytes before = test::fileOf(test::everyFieldSet());
+    writeBytes(path("out.tk515"), before);
+    test::writeText(path("in.json"), R"({"ObjNum": -1})");
+    EXPECT_EQ(run({"import", path("in.json"), "-o", path("out.tk515")}).code, 1);
+    EXPECT_EQ(test::readBytes(path("out.tk515")), before);
+}
+
+TEST_F(ToolTest, PartialJsonStartsFromTheFactoryValues) {
+    test::writeText(path("in.json"), R"({"TimeOfInp": 30, "Comments": ["Склад"]})");
+    ASSERT_EQ(run({"import", path("in.json"), "-o", path("out.tk515")}).code, 0);
+    Configuration expected = test::factoryRecord();
+    expected.TimeOfInp = 30;
+    expected.Comments = {cp1251("Склад")};
+    EXPECT_EQ(test::readBytes(path("out.tk515")), test::fileOf(expected));
+}
+
+// ----------------------------------------------------------- exit status and messages
+
+struct Invocation {
+    const char* name;
+    QStringList args; // "@x" stands for the file x in the test folder
+    int code;
+    bool onStdout; // where the text appears
+    std::string text;
+};
+
+class ExitStatus : public ToolTest, public testing::WithParamInterface<Invocation> {};
+
+TEST_P(ExitStatus, CodeAndMessage) {
+    writeConfig("factory.tk515", test::factoryRecord());
+    test::writeText(path("foreign.txt"), "just some text\n");
+    writeBytes(path("short.tk515"), [] {
+        Bytes b = test::fileOf(test::factoryRecord());
+        b.pop_back(); // one byte short of its stored length
+        return b;
+    }());
+    ASSERT_TRUE(QDir(path("")).mkdir("folder"));
+    QStringList args;
+    for (const QString& a : GetParam().args) {
+        args << (a.startsWith('@') ? path(a.mid(1)) : a);
+    }
+    const Result r = run(args);
+    EXPECT_EQ(r.code, GetParam().code) << r.err;
+    const std::string& shown = GetParam().onStdout ? r.out : r.err;
+    EXPECT_NE(shown.find(GetParam().text), std::string::npos) << "stdout:\n"
+                                                              << r.out << "stderr:\n"
+                                                              << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitStatus,
+    testing::Values(
+        Invocation{"NoCommand", {}, 2, false, "Использование: tk515 КОМАНДА"},
+        Invocation{"UnknownCommand", {"frob"}, 2, false, "неизвестная команда «frob»"},
+        Invocation{"MissingFile", {"show"}, 2, false, "Использование: tk515 show ФАЙЛ"},
+        Invocation{"ExtraFile", {"new", "@a", "@b"}, 2, false, "ожидается файлов: 1, указано: 2"},
+        Invocation{"UnknownOption",
+                   {"export", "@factory.tk515", "-x"},
+                   2,
+                   false,
+                   "неизвестный параметр «-x»"},
+        Invocation{"OptionWithoutValue",
+                   {"export", "@factory.tk515", "-o"},
+                   2,
+                   false,
+                   "после -o нужно имя файла"},
+        Invocation{"ImportWithoutOutput",
+                   {"import", "@in.json"},
+                   2,
+                   false,
+                   "Использование: tk515 import ВХОД.json -o ФАЙЛ"},
+        Invocation{"OutputTwice",
+                   {"export", "@factory.tk515", "-o", "@x", "--output=@y"},
+                   2,
+                   false,
+                   "параметр -o указан дважды"},
+        Invocation{"ToolHelp", {"--help"}, 0, true, "diff A B"},
+        Invocation{"NewHelp", {"new", "--help"}, 0, true, "Использование: tk515 new ФАЙЛ"},
+        Invocation{"ShowHelp", {"show", "-h"}, 0, true, "Использование: tk515 show ФАЙЛ"},
+        Invocation{"ExportHelp", {"export", "--help"}, 0, true, "tk515 export ФАЙЛ [-o"},
+        Invocation{"ImportHelp", {"import", "--help"}, 0, true, "tk515 import ВХОД.json -o"},
+        Invocation{"DiffHelp", {"diff", "--help"}, 0, true, "Использование: tk515 diff A B"},
+        Invocation{"MissingInput",
+                   {"show", "@nothing.tk515"},
+                   1,
+                   false,
+                   "nothing.tk515: Не могу открыть файл"},
+        Invocation{"FolderInput", {"export", "@folder"}, 1, false, "Не могу открыть файл"},
+        Invocation{"ForeignInput",
+                   {"show", "@foreign.txt"},
+                   1,
+                   false,
+                   "foreign.txt: Это файл не для программы TekoraCentre"},
+        Invocation{"CutShortInput",
+                   {"diff", "@factory.tk515", "@short.tk515"},
+                   1,
+                   false,
+                   "short.tk515: Это файл не для программы TekoraCentre"},
+        Invocation{"UnwritableOutput",
+                   {"new", "@folder/none/x.tk515"},
+                   1,
+                   false,
+                   "x.tk515: Не сохраняется"}),
+    byName);
+
+TEST_F(ToolTest, FullStandardOutputIsAFailure) {
+    writeConfig("factory.tk515", test::factoryRecord());
+    const Result r = run({"export", path("factory.tk515")}, "/dev/full");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("не удалось записать стандартный вывод"), std::string::npos) << r.err;
+}
+
+TEST_F(ToolTest, NewWritesTheFactoryFile) {
+    const Result r = run({"new", path("n.tk515")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Bytes file = test::readBytes(path("n.tk515"));
+    EXPECT_EQ(file.size(), 944U);
+    EXPECT_EQ(file, test::fileOf(test::factoryRecord()));
+}
+
+// ----------------------------------------------------------- show
+
+TEST_F(ToolTest, ShowOfTheFactoryFileHasTheWindowsLabels) {
+    ASSERT_EQ(run({"new", path("n.tk515")}).code, 0);
+    const Result r = run({"show", path("n.tk515")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> shown;
+    for (const std::string& line : lines(r.out)) {
+        shown.push_back(trimmed(line));
+    }
+    const char* const expected[] = {
+        "Серийный номер передатчика: ",
+        "Версия передатчика:   0.00",
+        "Номер объекта: 1111",
+        "Время входа: 20 сек.",
+        "Время выхода: 20 сек.",
+        "Время звучания сирены: 1 мин. 0 сек.",
+        "Подтверждение о постановке: да",
+        "Постановка с открытой дверью: да",
+        "Условие ИЛИ для отчета CID DialUP: да",
+        "Тональный набор: да",
+        "Звуковое подтверждение о неготовности зон: нет",
+        "Количество попыток дозвона: 5",
+        "Свингер: 5",
+        "1: —",
+        "6: —",
+        "Вход № 1",
+        "Тип зоны: вход/выход",
+        "Тип зоны: проходная",
+        "Тип зоны: периметр",
+        "Тип зоны: постановка/снятие",
+        "Контакты входа: шлейфовый резистор",
+        "Контакты входа: постановка/снятие импульсом 0.5 сек",
+        "Раздел: 1",
+        "Номер объекта: 1111",
+        "Код события: 130",
+        "Номер входа: 004",
+        "Номер раздела: 01",
+        "Активированные входы 5–64: нет",
+        "Периодический тест: Период: 1 час. 0 мин.",
+        "Период отправки GPRS: 1 мин. 0 сек.",
+        "Комментарии:",
+    };
+    for (const char* line : expected) {
+        EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
+    }
+}
+
+TEST_F(ToolTest, ShowOfAConfiguredFile) {
+    Configuration c = withBlocksAndCyrillicComments();
+    c.TelNum[0] = "+79001234567";
+    c.Inputs[5].Flags |= 1;
+    c.Inputs[2].AlarmMask = 0x0C;
+    const Result r = run({"show", writeConfig("c.tk515", c)});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::string> shown;
+    for (const std::string& line : lines(r.out)) {
+        shown.push_back(trimmed(line));
+    }
+    for (const char* line :
+         {"1: +79001234567", "2: —", "Активированные входы 5–64: 5, 13", "Склад №2, ул. Лесная",
+          "ключи — у охраны", "Серийный номер передатчика: Зав. №15", "Alarm: 3, 4"}) {
+        EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
+    }
+}
+
+// ----------------------------------------------------------- diff
+
+TEST_F(ToolTest, DiffOfEqualFilesSaysNothing) {
+    const Result r = run({"diff", writeConfig("a.tk515", test::everyFieldSet()),
+                          writeConfig("b.tk515", test::everyFieldSet())});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ToolTest, DiffNamesEachDifferingField) {
+    Configuration b = test::factoryRecord();
+    b.TimeOfInp = 30;
+    b.TelNum[1] = "123";
+    const Result r =
+        run({"diff", writeConfig("a.tk515", test::factoryRecord()), writeConfig("b.tk515", b)});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out, "TimeOfInp 20 30\nTelNum[1] \"\" \"123\"\n");
+}
+
+TEST_F(ToolTest, DiffTakesJsonFiles) {
+    std::string inputs;
+    for (int n = 0; n <= kInputCount; ++n) {
+        inputs += std::string(n == 0 ? "" : ", ") + (n == 5 ? R"({"Flags": 33})" : "{}");
+    }
+    test::writeText(path("b.json"), R"({"Inputs": [)" + inputs + R"(], "Comments": ["Новый"]})");
+    const Result r = run({"diff", writeConfig("a.tk515", test::factoryRecord()), path("b.json")});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "TxVersion \"0.00\" \"\"\nComments[0] null \"Новый\"\nInputs[5].Flags 32 33\n");
+}
+
+} // namespace
+} // namespace tk
