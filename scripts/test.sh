@@ -20,9 +20,6 @@ echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_WERROR=ON
 cmake --build build --parallel "$JOBS"
 
-echo "== tests"
-ctest --test-dir build --output-on-failure --parallel "$JOBS"
-
 echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_WERROR=ON -DTK_SANITIZE=ON
 cmake --build build-asan --parallel "$JOBS"
@@ -31,3 +28,7 @@ echo "== tests with sanitizers"
 ctest --test-dir build-asan --output-on-failure --parallel "$JOBS"
 
 run_file_reader_fuzzer "$FUZZ_SECONDS" "$JOBS"
+
+# The main test run comes last, so that CTest's summary closes the output.
+echo "== tests"
+ctest --test-dir build --output-on-failure --parallel "$JOBS"
