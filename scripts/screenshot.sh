@@ -23,6 +23,8 @@ HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
         app=$!
         sleep 3
         import -window root "$1"
+        # Only the window: the empty screen around it goes.
+        convert "$1" -trim +repage "$1"
         kill "$app"
         wait "$app" 2>/dev/null || true
     ' screenshot "$out"
