@@ -1,0 +1,211 @@
+#include "files/document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace tk {
+namespace {
+
+const QString kChangedQuestion = QStringLiteral("Файл был изменен. Сохранить изменения?");
+const QString kReplaceQuestion = QStringLiteral("есть такой файл, заменить?");
+const QString kNewSaveFailed = QStringLiteral("не сохраняется");
+const QString kSaveFailed = QStringLiteral("Не сохраняется");
+const QString kCloseSaveFailed = QStringLiteral("Не сохраняется. Последняя ошибка: ");
+const QString kCannotOpen = QStringLiteral("Не могу открыть файл");
+const QString kNotConfig = QStringLiteral("Это файл не для программы TekoraCentre");
+const QString kGeneratedExtension = QStringLiteral(".t61");
+
+std::filesystem::path toPath(const QString& name) {
+#ifdef _WIN32
+    return std::filesystem::path(name.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+#endif
+}
+
+} // namespace
+
+SaveResult saveConfiguration(Configuration& cfg, const QString& path) {
+    std::vector<std::uint8_t> image;
+    if (const FileWriteError refused = wrfile(cfg, image); refused != FileWriteError::None) {
+        return {SaveResult::Refused, QString::fromStdString(FileWriteErrorText(refused))};
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {SaveResult::Failed, file.errorString()};
+    }
+    const auto size = static_cast<qint64>(image.size());
+    if (file.write(reinterpret_cast<const char*>(image.data()), size) != size) {
+        QString reason = file.errorString();
+        file.cancelWriting();
+        return {SaveResult::Failed, reason};
+    }
+    if (!file.commit()) {
+        return {SaveResult::Failed, file.errorString()};
+    }
+    return {};
+}
+
+QString generatedNamesFolder(const QString& programFolder) {
+    const QFileInfo program(programFolder);
+    if (program.isDir() && program.isWritable()) {
+        return QDir(programFolder).absolutePath() + QLatin1Char('/');
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents)) {
+        return QDir(documents).absolutePath() + QLatin1Char('/');
+    }
+    // Nowhere writable: keep the program's folder, a save there reports the failure.
+    return QDir(programFolder).absolutePath() + QLatin1Char('/');
+}
+
+QString trimmedErrorText(const QString& text) {
+    QString t = text;
+    while (!t.isEmpty() && (t.back().isSpace() || t.back() == QLatin1Char('.'))) {
+        t.chop(1);
+    }
+    return t;
+}
+
+Document::Document(Configuration& cfg, Prompts& prompts, QString namesFolder, Hooks hooks)
+    : cfg_(cfg), prompts_(prompts), namesFolder_(std::move(namesFolder)), hooks_(std::move(hooks)) {
+}
+
+void Document::updt1(bool changed) {
+    ConfigChanged_ = changed;
+    if (hooks_.showState) {
+        hooks_.showState();
+    }
+}
+
+QString Document::caption(const QString& productCaption) const {
+    return FileTitle_ + (ConfigChanged_ ? QStringLiteral("* - ") : QStringLiteral(" - ")) +
+           productCaption;
+}
+
+QString Document::statusText() const {
+    const QString path = QDir::toNativeSeparators(FilePath_);
+    return ConfigChanged_ ? path + QLatin1Char('*') : path;
+}
+
+void Document::report(const QString& failed, const SaveResult& result) {
+    if (result.kind == SaveResult::Refused) {
+        prompts_.message(failed + QStringLiteral(": ") + result.reason);
+    } else {
+        prompts_.message(failed);
+    }
+}
+
+bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFailure) {
+    if (!ConfigChanged_) {
+        return true;
+    }
+    switch (prompts_.question(kChangedQuestion)) {
+    case Prompts::Answer::Yes:
+        if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
+            reportFailure(saved);
+            return false;
+        }
+        return true;
+    case Prompts::Answer::No:
+        return true;
+    case Prompts::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool Document::New() {
+    if (!offerSave([this](const SaveResult& r) { report(kNewSaveFailed, r); })) {
+        return false;
+    }
+    ++NewFileCounter_;
+    FileTitle_ = QStringLiteral("Object") + QString::number(NewFileCounter_);
+    FilePath_ = namesFolder_ + FileTitle_ + kGeneratedExtension;
+    if (hooks_.setdefault) {
+        hooks_.setdefault();
+    }
+    Untitled_ = true;
+    updt1(false);
+    return true;
+}
+
+bool Document::Open() {
+    if (!offerSave([this](const SaveResult& r) { report(kSaveFailed, r); })) {
+        return false;
+    }
+    const std::optional<QString> chosen = prompts_.openFileName();
+    if (!chosen) {
+        return false;
+    }
+    OpenFileName_ = *chosen;
+    StatusCode_ = openf(cfg_, toPath(OpenFileName_));
+    switch (StatusCode_) {
+    case StatusNone:
+        break;
+    case StatusNotConfig:
+        prompts_.message(kNotConfig);
+        return false;
+    default:
+        prompts_.message(kCannotOpen);
+        return false;
+    }
+    FilePath_ = QFileInfo(OpenFileName_).absoluteFilePath();
+    FileTitle_ = QFileInfo(OpenFileName_).fileName();
+    Untitled_ = false;
+    updt1(false);
+    return true;
+}
+
+bool Document::Save() {
+    if (Untitled_) {
+        return Saveas();
+    }
+    if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
+        report(kSaveFailed, saved);
+        return false;
+    }
+    Untitled_ = false;
+    updt1(false);
+    return true;
+}
+
+bool Document::Saveas() {
+    // Cleared at once: a later Save writes to FilePath without a dialog even when this
+    // Save as is cancelled.
+    Untitled_ = false;
+    for (;;) {
+        const std::optional<QString> chosen = prompts_.saveFileName(FilePath_);
+        if (!chosen) {
+            return false;
+        }
+        if (QFileInfo::exists(*chosen) &&
+            prompts_.question(kReplaceQuestion) != Prompts::Answer::Yes) {
+            continue;
+        }
+        if (const SaveResult saved = saveConfiguration(cfg_, *chosen); !saved.ok()) {
+            report(kSaveFailed, saved);
+            return false;
+        }
+        FilePath_ = QFileInfo(*chosen).absoluteFilePath();
+        FileTitle_ = QFileInfo(*chosen).fileName();
+        updt1(false);
+        return true;
+    }
+}
+
+bool Document::Close() {
+    // A save that fails keeps the window open, so that the edits are not lost.
+    return offerSave([this](const SaveResult& r) {
+        prompts_.message(kCloseSaveFailed + trimmedErrorText(r.reason));
+    });
+}
+
+} // namespace tk

@@ -1,0 +1,123 @@
+#include "ui/commandbars.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tk {
+
+const QString CommandBars::kConnectCaption = QStringLiteral("Установить связь");
+const QString CommandBars::kDisconnectCaption = QStringLiteral("Разорвать связь");
+
+namespace {
+
+// Picture `index` of the menu and button pictures.
+QIcon picture(int index) {
+    return QIcon(QStringLiteral(":/icons/toolbar/%1.png").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, int pictureIndex) {
+    QAction* action = menu->addAction(picture(pictureIndex), caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+QToolButton* addButton(QToolBar* bar, const char* name, const QString& hint, int pictureIndex) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(picture(pictureIndex));
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    bar->addWidget(button);
+    return button;
+}
+
+void addSeparator(QToolBar* bar, const char* name) {
+    QAction* separator = bar->addSeparator();
+    if (QWidget* widget = bar->widgetForAction(separator)) {
+        widget->setObjectName(QString::fromLatin1(name));
+    }
+}
+
+} // namespace
+
+CommandBars::CommandBars(QWidget* dock) {
+    auto* rows = new QVBoxLayout(dock);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+
+    ToolBar1 = new QMenuBar(dock);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setNativeMenuBar(false);
+    rows->addWidget(ToolBar1);
+
+    File1 = addMenu(ToolBar1, "File1", QStringLiteral("Файл"));
+    New1 = addItem(File1, "New1", QStringLiteral("Новый"), 0);
+    Open1 = addItem(File1, "Open1", QStringLiteral("Открыть"), 1);
+    Save1 = addItem(File1, "Save1", QStringLiteral("Сохранить"), 2);
+    Saveas1 = addItem(File1, "Saveas1", QStringLiteral("Сохранить как"), 3);
+    N1 = File1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Exit1 = addItem(File1, "Exit1", QStringLiteral("Выход"), 4);
+
+    Command1 = addMenu(ToolBar1, "Command1", QStringLiteral("Команды"));
+    Connect1 = addItem(Command1, "Connect1", kConnectCaption, 5);
+    Read1 = addItem(Command1, "Read1", QStringLiteral("Чтение"), 6);
+    Write1 = addItem(Command1, "Write1", QStringLiteral("Запись"), 7);
+    Udalread1 = addItem(Command1, "Udalread1", QStringLiteral("Удаленное чтение"), 8);
+    Udalwrite1 = addItem(Command1, "Udalwrite1", QStringLiteral("Удаленная запись"), 9);
+
+    Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("Параметры"));
+    Port1 = addItem(Setting1, "Port1", QStringLiteral("Порт"), 11);
+
+    Help1 = addMenu(ToolBar1, "Help1", QStringLiteral("Справка"));
+    Help2 = addItem(Help1, "Help2", QStringLiteral("TK 515"), 12);
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    Help2->setShortcutContext(Qt::ApplicationShortcut);
+    About1 = addItem(Help1, "About1", QStringLiteral("О программе"), 13);
+
+    ToolBar2 = new QToolBar(dock);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setMovable(false);
+    ToolBar2->setIconSize(QSize(16, 16));
+    rows->addWidget(ToolBar2);
+
+    ToolButton1 = addButton(ToolBar2, "ToolButton1", QStringLiteral("Новый"), 0);
+    ToolButton2 = addButton(ToolBar2, "ToolButton2", QStringLiteral("Открыть"), 1);
+    ToolButton3 = addButton(ToolBar2, "ToolButton3", QStringLiteral("Сохранить"), 2);
+    addSeparator(ToolBar2, "ToolButton5");
+    ToolButton4 = addButton(ToolBar2, "ToolButton4", QStringLiteral("Прочитать данные"), 6);
+    ToolButton6 = addButton(ToolBar2, "ToolButton6", QStringLiteral("Записать данные"), 7);
+    addSeparator(ToolBar2, "ToolButton8");
+    ToolButton7 = addButton(ToolBar2, "ToolButton7", kConnectCaption, 19);
+    ToolButton9 = addButton(ToolBar2, "ToolButton9", kDisconnectCaption, 20);
+    addSeparator(ToolBar2, "ToolButton10");
+}
+
+void CommandBars::updt2(bool connected, bool linkAvailable) {
+    for (QAction* item : {Read1, Write1}) {
+        item->setEnabled(connected);
+    }
+    for (QToolButton* button : {ToolButton4, ToolButton6}) {
+        button->setEnabled(connected);
+    }
+    ToolButton9->setEnabled(connected && linkAvailable);
+    ToolButton7->setEnabled(!connected && linkAvailable);
+    Connect1->setText(connected ? kDisconnectCaption : kConnectCaption);
+    for (QAction* item : {Connect1, Udalread1, Udalwrite1, Port1}) {
+        item->setEnabled(linkAvailable);
+    }
+}
+
+} // namespace tk

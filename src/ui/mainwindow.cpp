@@ -1,0 +1,273 @@
+#include "ui/mainwindow.h"
+
+#include "files/settings.h"
+#include "model/defaults.h"
+#include "ui/aboutbox.h"
+#include "ui/commandbars.h"
+#include "ui/helpwindow.h"
+#include "ui/layout.h"
+#include "ui/navigation.h"
+#include "ui/panels/generalpanel.h"
+#include "ui/panelstack.h"
+#include "ui/qtprompts.h"
+#include "ui/telephonedialog.h"
+#include "ui/topdock.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace tk {
+
+const QString MainWindow::ProductCaption = QStringLiteral("TK 515 Pro");
+
+namespace {
+
+const QColor kWindowColour(0xE6, 0xE6, 0xE6);
+constexpr int kStatusWidths[3] = {75, 200, 50};
+
+} // namespace
+
+MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
+    : qtPrompts_(std::make_unique<QtPrompts>(this)),
+      prompts_(prompts != nullptr ? *prompts : *qtPrompts_),
+      doc_(cfg_, prompts_, generatedNamesFolder(programFolder),
+           {.setdefault = [this] { setdefault(); }, .showState = [this] { showFileState(); }}),
+      ctx_(cfg_, editor_, prompts_,
+           {.updt1 = [this](bool changed) { doc_.updt1(changed); },
+            .unvispan = [this] { unvispan(); },
+            .telephoneDialog =
+                [this] {
+                    return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted;
+                }}) {
+    setObjectName(QStringLiteral("TForm1"));
+    setGeometry(145, 121, 696, 490);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWindowColour);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+
+    buildControls();
+    connectCommands();
+
+    PortName_ = kDefaultPortName;
+    statusPanels_[0]->setText(PortName_);
+    FormCreate();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    dock_ = new TopDock(client);
+    bars_ = std::make_unique<CommandBars>(dock_);
+
+    tree_ = new NavigationTree(client);
+    panels_ = std::make_unique<PanelStack>(ctx_, client);
+
+    progress_ = new QProgressBar(client);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setRange(0, 100);
+    progress_->resize(289, 20);
+    progress_->hide();
+
+    cancel_ = new QPushButton(QStringLiteral("Отмена"), client);
+    cancel_->setObjectName(QStringLiteral("Btotmsv"));
+    cancel_->resize(65, 20);
+    cancel_->hide();
+
+    status_ = new QStatusBar(this);
+    status_->setObjectName(QStringLiteral("StatusBar1"));
+    status_->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(status_);
+        statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        statusPanels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i < 2) {
+            statusPanels_[i]->setFixedWidth(kStatusWidths[i]);
+            status_->addWidget(statusPanels_[i]);
+        } else {
+            // The last panel reaches to the right edge.
+            statusPanels_[i]->setMinimumWidth(kStatusWidths[i]);
+            status_->addWidget(statusPanels_[i], 1);
+        }
+    }
+    setStatusBar(status_);
+}
+
+void MainWindow::connectCommands() {
+    const CommandBars& b = *bars_;
+    connect(b.New1, &QAction::triggered, this, &MainWindow::New1Click);
+    connect(b.ToolButton1, &QToolButton::clicked, this, &MainWindow::New1Click);
+    connect(b.Open1, &QAction::triggered, this, &MainWindow::Open1Click);
+    connect(b.ToolButton2, &QToolButton::clicked, this, &MainWindow::Open1Click);
+    connect(b.Save1, &QAction::triggered, this, &MainWindow::Save1Click);
+    connect(b.ToolButton3, &QToolButton::clicked, this, &MainWindow::Save1Click);
+    connect(b.Saveas1, &QAction::triggered, this, &MainWindow::Saveas1Click);
+    connect(b.Exit1, &QAction::triggered, this, &MainWindow::Exit1Click);
+    connect(b.Help2, &QAction::triggered, this, &MainWindow::Help2Click);
+    connect(b.About1, &QAction::triggered, this, &MainWindow::About1Click);
+    connect(cancel_, &QPushButton::clicked, this, &MainWindow::BtotmsvClick);
+    connect(tree_, &NavigationTree::treeClicked, this, &MainWindow::tv1click);
+    // Connect1, Read1, Write1, Udalread1, Udalwrite1, Port1 and their buttons come with
+    // the link; until then updt2 keeps them disabled.
+}
+
+void MainWindow::attachDialogs(TelephoneDialog* telephone, AboutBox* about) {
+    telephone_ = telephone;
+    about_ = about;
+}
+
+void MainWindow::FormCreate() {
+    setdefault();
+    razmer();
+    rereg();
+    New1Click();
+    updt2(false);
+}
+
+void MainWindow::setdefault() {
+    unvispan();
+    tk::setdefault(cfg_, editor_);
+    tree_->selectFirst();
+    panels_->general().setobsch();
+}
+
+void MainWindow::razmer() {
+    const WindowLayout layout = tk::razmer(size(), progress_->width());
+    dock_->setGeometry(0, 0, width(), TopDock::kHeight);
+    tree_->setGeometry(0, TopDock::kHeight, layout.treeViewWidth,
+                       std::max(0, centralWidget()->height() - TopDock::kHeight));
+    panels_->raspolpan(layout.panels);
+    progress_->move(layout.progressBar);
+    cancel_->move(layout.cancelButton);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    razmer(); // FormResize
+}
+
+void MainWindow::tv1click() {
+    if (ctx_.fillGuard()) {
+        return; // a fill or a link command runs: the flag stays theirs
+    }
+    if (const std::optional<NodePosition> position = tree_->selectedPosition()) {
+        unvispan();
+        if (const std::optional<View> view = viewFor(*position)) {
+            panels_->show(*view);
+        }
+    }
+    // Every fill operation releases FillGuard on its way out, so it is clear here.
+}
+
+void MainWindow::unvispan() {
+    panels_->unvispan();
+}
+
+void MainWindow::updt2(bool connected) {
+    LinkConnected_ = connected;
+    bars_->updt2(connected, linkAvailable_);
+    cancel_->hide();
+}
+
+void MainWindow::setLinkCommandsAvailable(bool available) {
+    linkAvailable_ = available;
+    updt2(LinkConnected_);
+}
+
+void MainWindow::rereg() {
+    if (const std::optional<QString> stored = tk::rereg()) {
+        PortName_ = *stored;
+        statusPanels_[0]->setText(PortName_);
+    }
+}
+
+void MainWindow::showFileState() {
+    setWindowTitle(doc_.caption(ProductCaption));
+    statusPanels_[2]->setText(doc_.statusText());
+}
+
+void MainWindow::New1Click() {
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    doc_.New();
+}
+
+void MainWindow::Open1Click() {
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    if (doc_.Open()) {
+        tree_->selectFirst();
+        tv1click();
+        panels_->general().setobsch();
+    }
+}
+
+void MainWindow::Save1Click() {
+    // Save itself ignores FillGuard; an untitled configuration goes through Save as,
+    // which does not.
+    if (doc_.Untitled()) {
+        Saveas1Click();
+        return;
+    }
+    doc_.Save();
+}
+
+void MainWindow::Saveas1Click() {
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    doc_.Saveas();
+}
+
+void MainWindow::Exit1Click() {
+    close();
+}
+
+void MainWindow::Help2Click() {
+    if (help_ == nullptr) {
+        help_ = new HelpWindow(this);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void MainWindow::About1Click() {
+    if (about_ != nullptr) {
+        about_->exec();
+    }
+}
+
+void MainWindow::BtotmsvClick() {
+    if (ConnectRetryAllowed_) {
+        ConnectRetryAllowed_ = false;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // FormClose: a changed configuration is offered for saving; Cancel, or a save
+    // that failed, keeps the window open.
+    if (!doc_.Close()) {
+        event->ignore();
+        return;
+    }
+    tk::wrreg(PortName_);
+    event->accept();
+}
+
+} // namespace tk

@@ -1,0 +1,107 @@
+// TForm1: the frame of the program. It owns the configuration record and the
+// window-level state, and wires menus, buttons, tree, status bar and panels to the
+// commands; the commands' logic lives in the document (files) and the link.
+#pragma once
+
+#include "files/document.h"
+#include "model/configuration.h"
+#include "ui/panelcontext.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+
+namespace tk {
+
+class AboutBox;
+class CommandBars;
+class HelpWindow;
+class NavigationTree;
+class PanelStack;
+class QtPrompts;
+class TelephoneDialog;
+class TopDock;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static const QString ProductCaption;
+
+    // `programFolder` is the folder of the running program (generated names go there
+    // when it is writable). Questions and dialogs go to `prompts` when given,
+    // otherwise to message boxes and file dialogs.
+    explicit MainWindow(const QString& programFolder, Prompts* prompts = nullptr);
+    ~MainWindow() override;
+
+    // The dialogs created after the window.
+    void attachDialogs(TelephoneDialog* telephone, AboutBox* about);
+
+    PanelContext& panelContext() { return ctx_; }
+    Document& document() { return doc_; }
+    const Configuration& record() const { return cfg_; }
+    const QString& PortName() const { return PortName_; }
+    bool LinkConnected() const { return LinkConnected_; }
+    bool ConnectRetryAllowed() const { return ConnectRetryAllowed_; }
+
+    // Factory configuration with its window steps: panels hidden, first node and the
+    // general panel shown.
+    void setdefault();
+    void razmer();
+    void tv1click();
+    void unvispan();
+    void updt2(bool connected);
+    void rereg();
+    // The link commands stay disabled until the link is built in.
+    void setLinkCommandsAvailable(bool available);
+
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void Saveas1Click();
+    void Exit1Click();
+    void Help2Click();
+    void About1Click();
+    void BtotmsvClick();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildControls();
+    void connectCommands();
+    void showFileState();
+
+    std::unique_ptr<QtPrompts> qtPrompts_;
+    Prompts& prompts_;
+    Configuration cfg_;
+    EditorState editor_;
+    Document doc_;
+    PanelContext ctx_;
+
+    QString PortName_;
+    bool LinkConnected_ = false;
+    bool ConnectRetryAllowed_ = false;
+    bool linkAvailable_ = false;
+
+    TopDock* dock_ = nullptr;
+    std::unique_ptr<CommandBars> bars_;
+    NavigationTree* tree_ = nullptr;
+    std::unique_ptr<PanelStack> panels_;
+    QStatusBar* status_ = nullptr;
+    QLabel* statusPanels_[3] = {};
+    QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+
+    TelephoneDialog* telephone_ = nullptr;
+    AboutBox* about_ = nullptr;
+    HelpWindow* help_ = nullptr;
+};
+
+} // namespace tk

@@ -1,0 +1,151 @@
+#include "ui/navigation.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QIcon>
+
+namespace tk {
+
+std::optional<View> viewFor(const NodePosition& p) {
+    const int i = p.index;
+    switch (p.level) {
+    case 0:
+        switch (p.root) {
+        case 0:
+            return View{View::Obsch};
+        case 1:
+            return View{View::Inp0};
+        case 2:
+            return View{View::Sysev0};
+        default:
+            return std::nullopt;
+        }
+    case 1:
+        if (p.root == 0) {
+            switch (i) {
+            case 0:
+                return View{View::ArmDisarm};
+            case 1:
+                return View{View::Teleph0};
+            case 2:
+                return View{View::Other};
+            default:
+                return std::nullopt;
+            }
+        }
+        if (p.root == 1) {
+            return View{View::Inp, i + 1};
+        }
+        if (p.root == 2 && (i == 0 || i == 1)) {
+            return View{i == 0 ? View::SysevDC : View::SysevPT};
+        }
+        return std::nullopt;
+    case 2: // children of "Телефоны"
+        if (p.root != 0) {
+            return std::nullopt;
+        }
+        return i < 5 ? View{View::TelephN, i} : View{View::TelephAD, i - 5};
+    case 3: // children of "Постановки/Снятия"
+        if (p.root != 0) {
+            return std::nullopt;
+        }
+        return View{View::TelephAD, i};
+    default:
+        return std::nullopt;
+    }
+}
+
+namespace {
+
+struct Node {
+    int level;
+    const char* text;
+    int picture; // -1: none
+};
+
+// The fixed nodes, in tree order.
+constexpr Node kNodes[] = {
+    {0, "Общие", 0},
+    {1, "Постановка/Снятие", -1},
+    {1, "Телефоны", -1},
+    {2, "Системных событий", -1},
+    {2, "Входа 1", -1},
+    {2, "Входа 2", -1},
+    {2, "Входа 3", -1},
+    {2, "Входа 4", -1},
+    {2, "Постановки/Снятия", -1},
+    {3, "Раздела 1", -1},
+    {3, "Раздела 2", -1},
+    {3, "Раздела 3", -1},
+    {3, "Раздела 4", -1},
+    {1, "Разное", -1},
+    {0, "Входы", 1},
+    {1, "Вход 1", -1},
+    {1, "Вход 2", -1},
+    {1, "Вход 3", -1},
+    {1, "Вход 4", -1},
+    {0, "Системные события", 0},
+    {1, "Неисправность батареи", -1},
+    {1, "Периодический тест", -1},
+};
+
+} // namespace
+
+NavigationTree::NavigationTree(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName(QStringLiteral("TreeView1"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setIndentation(19);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Long node texts scroll sideways instead of being cut.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    QFont treeFont = font();
+    treeFont.setPixelSize(13);
+    setFont(treeFont);
+
+    QTreeWidgetItem* parents[4] = {};
+    for (const Node& node : kNodes) {
+        auto* item = node.level == 0 ? new QTreeWidgetItem(this)
+                                     : new QTreeWidgetItem(parents[node.level - 1]);
+        item->setText(0, QString::fromUtf8(node.text));
+        if (node.picture >= 0) {
+            item->setIcon(0, QIcon(QStringLiteral(":/icons/tree/%1.png").arg(node.picture)));
+        }
+        parents[node.level] = item;
+    }
+    expandAll();
+    viewport()->installEventFilter(this);
+}
+
+std::optional<NodePosition> NavigationTree::selectedPosition() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    QTreeWidgetItem* item = selected.first();
+    NodePosition position;
+    QTreeWidgetItem* root = item;
+    while (root->parent() != nullptr) {
+        root = root->parent();
+        ++position.level;
+    }
+    position.root = indexOfTopLevelItem(root);
+    position.index = item->parent() != nullptr ? item->parent()->indexOfChild(item) : position.root;
+    return position;
+}
+
+void NavigationTree::selectFirst() {
+    setCurrentItem(topLevelItem(0));
+}
+
+bool NavigationTree::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // The view has already moved the selection on the press.
+        emit treeClicked();
+    }
+    return QTreeWidget::eventFilter(watched, event);
+}
+
+} // namespace tk

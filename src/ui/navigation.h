@@ -1,0 +1,61 @@
+// The navigation tree (TreeView1) and its dispatch table: which view each node shows.
+#pragma once
+
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace tk {
+
+// Where a node stands: its level (a root has level 0), the index of its root among
+// the roots, and its own index among its siblings.
+struct NodePosition {
+    int level = 0;
+    int root = 0;
+    int index = 0;
+};
+
+// A settings view: a fill operation and its argument.
+struct View {
+    enum Kind {
+        Obsch,     // setobsch
+        ArmDisarm, // setarmdisarm
+        Teleph0,   // setteleph0
+        TelephN,   // settelephN(arg)
+        TelephAD,  // settelephAD(arg)
+        Other,     // setother
+        Inp0,      // setinp0
+        Inp,       // setinp(arg)
+        Sysev0,    // setsysev0
+        SysevDC,   // setsysevDC
+        SysevPT,   // setsysevPT
+    };
+    Kind kind = Obsch;
+    int arg = 0;
+
+    bool operator==(const View&) const = default;
+};
+
+// The fill table: the view bound to a tree position; nothing for a position that has
+// no view.
+std::optional<View> viewFor(const NodePosition& position);
+
+class NavigationTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit NavigationTree(QWidget* parent);
+
+    // The position of the selected node; nothing when no node is selected.
+    std::optional<NodePosition> selectedPosition() const;
+    // Selects the first node ("Общие").
+    void selectFirst();
+
+signals:
+    // Every mouse click in the tree, on a node or not.
+    void treeClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+} // namespace tk

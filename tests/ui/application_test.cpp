@@ -1,0 +1,56 @@
+// The application object of the program: its title and the message box for an
+// exception that escapes an event handler.
+#include "ui/application.h"
+
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace {
+
+// Throws from its event handler, as a faulty command would.
+class Thrower : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) {
+            throw std::runtime_error("Сбой команды");
+        }
+        return QObject::event(e);
+    }
+};
+
+} // namespace
+
+class ApplicationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void title() { QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("TK515Pro")); }
+
+    void escapingExceptionIsShownAndTheProgramGoesOn() {
+        QString shown;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        Thrower thrower;
+        QEvent event(QEvent::User);
+        QCOMPARE(QCoreApplication::sendEvent(&thrower, &event), false);
+        QCOMPARE(shown, QStringLiteral("Сбой команды"));
+        // Events are delivered as before.
+        bool delivered = false;
+        QTimer::singleShot(0, this, [&] { delivered = true; });
+        QTRY_VERIFY(delivered);
+    }
+};
+
+int main(int argc, char** argv) {
+    tk::Application app(argc, argv);
+    ApplicationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "application_test.moc"

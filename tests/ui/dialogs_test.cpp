@@ -1,0 +1,291 @@
+// The telephone dialog, the about box and the message boxes and file dialogs of the
+// file commands, through their real widgets.
+#include "ui/aboutbox.h"
+#include "ui/qtprompts.h"
+#include "ui/telephonedialog.h"
+#include "window_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace tk;
+using tk::test::child;
+using Answer = Prompts::Answer;
+
+namespace {
+
+// Runs `act` on the modal window as soon as it is shown.
+void whenModal(QObject* context, std::function<void(QWidget&)> act) {
+    QTimer::singleShot(0, context, [act = std::move(act)] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            act(*modal);
+        }
+    });
+}
+
+QStringList buttonTexts(QWidget& box) {
+    QStringList texts;
+    for (QAbstractButton* b : static_cast<QMessageBox&>(box).buttons()) {
+        texts << b->text();
+    }
+    texts.sort();
+    return texts;
+}
+
+void clickButton(QWidget& box, const QString& text) {
+    for (QAbstractButton* b : static_cast<QMessageBox&>(box).buttons()) {
+        if (b->text() == text) {
+            b->click();
+            return;
+        }
+    }
+}
+
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+    QWidget owner_;
+    QString number_;
+    std::unique_ptr<TelephoneDialog> dialog_;
+
+    QLineEdit& edit() { return *child<QLineEdit>(*dialog_, "Edit1"); }
+
+    // Opens the dialog over `number` without blocking, as its caller would show it.
+    void openDialog(const QString& number) {
+        number_ = number;
+        dialog_ = std::make_unique<TelephoneDialog>(number_, &owner_);
+        dialog_->open();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    }
+
+private slots:
+    void initTestCase() { installFontSubstitutes(); }
+
+    void cleanup() { dialog_.reset(); }
+
+    void telephoneDialogControls() {
+        openDialog("44");
+        TelephoneDialog& d = *dialog_;
+        QCOMPARE(d.objectName(), QStringLiteral("TForm2"));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Номер телефона"));
+        QCOMPARE(d.size(), QSize(408, 182));
+        QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(d.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(edit().geometry(), QRect(32, 40, 193, 24));
+        QCOMPARE(edit().font().pixelSize(), 13);
+        auto* ok = child<QPushButton>(d, "Button1");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->geometry(), QRect(280, 40, 75, 25));
+        QVERIFY(ok->isDefault());
+        auto* cancel = child<QPushButton>(d, "Button2");
+        QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
+        QCOMPARE(cancel->geometry(), QRect(280, 88, 75, 25));
+    }
+
+    void openingShowsTheNumberWithFocusAndEnterConfirms() {
+        openDialog("+79001234567");
+        QCOMPARE(edit().text(), QStringLiteral("+79001234567"));
+        QTRY_VERIFY(edit().hasFocus());
+        QTest::keyClick(&edit(), Qt::Key_Return);
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QCOMPARE(number_, QStringLiteral("+79001234567"));
+    }
+
+    void typedKeys_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("digits and signs") << ""
+                                          << "0123456789*+#"
+                                          << "0123456789*+#";
+        QTest::newRow("letters blanks dashes") << ""
+                                               << "1a b-2Zж3"
+                                               << "123";
+        QTest::newRow("sixteen at most") << ""
+                                         << "12345678901234567"
+                                         << "1234567890123456";
+        QTest::newRow("full edit") << "1234567890123456"
+                                   << "7"
+                                   << "1234567890123456";
+        QTest::newRow("backspace at sixteen") << "1234567890123456"
+                                              << "\b\b9"
+                                              << "123456789012349";
+    }
+    void typedKeys() {
+        QFETCH(QString, start);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        openDialog(start);
+        edit().end(false);
+        for (QChar c : typed) {
+            if (c == QLatin1Char('\b')) {
+                QTest::keyClick(&edit(), Qt::Key_Backspace);
+            } else if (c.unicode() < 0x80) {
+                QTest::keyClicks(&edit(), QString(c));
+            } else {
+                // A key outside ASCII, as a Cyrillic keyboard layout types it.
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(&edit(), &press);
+            }
+        }
+        QCOMPARE(edit().text(), result);
+    }
+
+    void pastedTextIsFiltered_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("formatted number") << ""
+                                          << "+7 (900) 123-45-67"
+                                          << "+79001234567";
+        QTest::newRow("too long") << ""
+                                  << "12345678901234567890"
+                                  << "1234567890123456";
+        QTest::newRow("after text") << "12345"
+                                    << "abc678 901 234 567 8"
+                                    << "1234567890123456";
+        QTest::newRow("letters only") << "12"
+                                      << "abc"
+                                      << "12";
+    }
+    void pastedTextIsFiltered() {
+        QFETCH(QString, start);
+        QFETCH(QString, pasted);
+        QFETCH(QString, result);
+        openDialog(start);
+        edit().end(false);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(&edit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit().text(), result);
+    }
+
+    void cancelKeepsTheCallersNumber() {
+        openDialog("112");
+        QTest::keyClicks(&edit(), "999");
+        QTest::mouseClick(child(*dialog_, "Button2"), Qt::LeftButton);
+        QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+        QCOMPARE(number_, QStringLiteral("112"));
+    }
+
+    void okReturnsTheEditedNumber() {
+        openDialog("1");
+        QCOMPARE(edit().selectedText(), QStringLiteral("1")); // typing replaces it
+        edit().end(false);
+        QTest::keyClicks(&edit(), "23#");
+        QTest::mouseClick(child(*dialog_, "Button1"), Qt::LeftButton);
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QCOMPARE(number_, QStringLiteral("123#"));
+    }
+
+    void aboutBox() {
+        AboutBox box(&owner_);
+        QCOMPARE(box.objectName(), QStringLiteral("TAboutBox"));
+        QCOMPARE(box.windowTitle(), QStringLiteral("О программе"));
+        QCOMPARE(box.size(), QSize(298, 213));
+        QCOMPARE(child(box, "Panel1")->geometry(), QRect(8, 8, 281, 161));
+        const std::tuple<const char*, const char*, QPoint> labels[] = {
+            {"ProductName", "Product Name", {16, 17}},
+            {"Version", "Version", {16, 40}},
+            {"Label1", "TK 515 PRO", {112, 17}},
+            {"Label2", "1.1.04", {112, 40}},
+        };
+        for (const auto& [name, text, at] : labels) {
+            auto* label = child<QLabel>(box, name);
+            QCOMPARE(label->text(), QString::fromUtf8(text));
+            QCOMPARE(label->pos(), at);
+            QCOMPARE(label->parentWidget()->objectName(), QStringLiteral("Panel1"));
+        }
+        auto* ok = child<QPushButton>(box, "OKButton");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->geometry(), QRect(111, 180, 75, 25));
+        QVERIFY(ok->isDefault());
+        box.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+    }
+
+    void questionHasRussianButtons_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Да") << "Да" << int(Answer::Yes);
+        QTest::newRow("Нет") << "Нет" << int(Answer::No);
+        QTest::newRow("Отмена") << "Отмена" << int(Answer::Cancel);
+    }
+    void questionHasRussianButtons() {
+        QFETCH(QString, button);
+        QFETCH(int, answer);
+        QtPrompts prompts(&owner_);
+        QStringList seen;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        whenModal(this, [&](QWidget& box) {
+            seen = buttonTexts(box);
+            text = static_cast<QMessageBox&>(box).text();
+            icon = static_cast<QMessageBox&>(box).icon();
+            clickButton(box, button);
+        });
+        QCOMPARE(int(prompts.question("Файл был изменен. Сохранить изменения?")), answer);
+        QCOMPARE(seen, (QStringList{"Да", "Нет", "Отмена"}));
+        QCOMPARE(text, QStringLiteral("Файл был изменен. Сохранить изменения?"));
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+
+    void closingTheQuestionIsCancel() {
+        QtPrompts prompts(&owner_);
+        whenModal(this, [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+        QCOMPARE(prompts.question("?"), Answer::Cancel);
+    }
+
+    void messageHasAnOkButton() {
+        QtPrompts prompts(&owner_);
+        QStringList seen;
+        whenModal(this, [&](QWidget& box) {
+            seen = buttonTexts(box);
+            clickButton(box, "OK");
+        });
+        prompts.message("Не сохраняется");
+        QCOMPARE(seen, QStringList{"OK"});
+    }
+
+    void fileDialogs() {
+        QtPrompts prompts(&owner_);
+        for (QFileDialog* dialog : {prompts.OpenDialog1, prompts.SaveDialog1}) {
+            QCOMPARE(dialog->nameFilters(), (QStringList{"TK 515 (*.tk515)", "All (*.*)"}));
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("t61"));
+            QCOMPARE(dialog->parent(), &owner_);
+        }
+        QCOMPARE(prompts.OpenDialog1->objectName(), QStringLiteral("OpenDialog1"));
+        QCOMPARE(prompts.SaveDialog1->objectName(), QStringLiteral("SaveDialog1"));
+        QCOMPARE(prompts.OpenDialog1->acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(prompts.SaveDialog1->acceptMode(), QFileDialog::AcceptSave);
+        // Save as asks about an existing file itself.
+        QVERIFY(prompts.SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
+    void saveDialogIsPresetAndCancellable() {
+        QTemporaryDir dir;
+        const QString preset = dir.filePath("Object3.t61");
+        QtPrompts prompts(&owner_);
+        QStringList selected;
+        whenModal(this, [&](QWidget& dialog) {
+            selected = static_cast<QFileDialog&>(dialog).selectedFiles();
+            static_cast<QFileDialog&>(dialog).reject();
+        });
+        QCOMPARE(prompts.saveFileName(preset), std::nullopt);
+        QCOMPARE(selected, QStringList{preset});
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"
