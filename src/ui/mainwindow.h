@@ -11,7 +11,6 @@
 
 #include <memory>
 
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -24,6 +23,7 @@ class HelpWindow;
 class NavigationTree;
 class PanelStack;
 class QtPrompts;
+class StatusPanel;
 class TelephoneDialog;
 class TopDock;
 
@@ -95,7 +95,7 @@ private:
     NavigationTree* tree_ = nullptr;
     std::unique_ptr<PanelStack> panels_;
     QStatusBar* status_ = nullptr;
-    QLabel* statusPanels_[3] = {};
+    StatusPanel* statusPanels_[3] = {};
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
 
