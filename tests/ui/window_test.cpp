@@ -13,13 +13,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -51,19 +51,16 @@ QImage rendered(const QIcon& icon) {
     return icon.pixmap(QSize(16, 16)).toImage();
 }
 
-// " #i" for an icon that shows picture i of the set ("toolbar" or "tree"), " #?" for
-// one that shows none of them, nothing for no icon.
-QString pictureOf(const QIcon& icon, const QString& set) {
+// " #i" for an icon that shows picture i of the menu and button pictures (or of the tree
+// pictures), " #?" for one that shows none of them, nothing for no icon.
+QString pictureOf(const QIcon& icon, bool tree = false) {
     if (icon.isNull()) {
         return {};
     }
-    const QString pattern = set == QStringLiteral("toolbar")
-                                ? QStringLiteral(":/icons/toolbar/%1.png")
-                                : QStringLiteral(":/icons/tree/%1.png");
     for (int i = 0; i < 32; ++i) {
-        const QString file = pattern.arg(set == QStringLiteral("toolbar")
-                                             ? QStringLiteral("%1").arg(i, 2, 10, QChar('0'))
-                                             : QString::number(i));
+        const QString file =
+            tree ? QStringLiteral(":/icons/tree/%1.png").arg(i)
+                 : QStringLiteral(":/icons/toolbar/%1.png").arg(i, 2, 10, QChar('0'));
         if (QFile::exists(file) && rendered(icon) == rendered(QIcon(file))) {
             return QStringLiteral(" #%1").arg(i);
         }
@@ -206,20 +203,27 @@ private slots:
         QCOMPARE(child(w, "TopDock")->height(), 50);
     }
 
+    // The frame, the panels' headings and the two small windows; the commands and nodes
+    // are checked whole by commandsAndNodes.
     void everyNamedControlExists() {
-        // The commands and nodes are checked whole by commandsAndNodes.
-        const char* names[] = {// main window
-                               "TopDock", "ToolBar1", "ToolBar2", "TreeView1", "StatusBar1",
-                               "ProgressBar1", "Btotmsv", "OpenDialog1", "SaveDialog1",
-                               // panels and what their views show
-                               "Panel000Label0", "Panel010Label0", "Panel011_InputNumLabel",
-                               "Panel011Label1", "Panel011Label2", "Panel011Label3",
-                               "Panel011Label4", "Panel011Label5", "Panel011_3Label1",
-                               "Panel011_7Label1", "Panel011_7PartNumLabel", "Panel013Label1",
-                               "Panel100Label1", "Panel300Label1", "Panel300Label2",
-                               // the two small windows
-                               "TForm2", "Edit1", "Button1", "Button2", "TAboutBox", "Panel1",
-                               "ProductName", "Version", "Label1", "Label2", "OKButton"};
+        const char* names[] = {"TopDock",          "ToolBar1",
+                               "ToolBar2",         "TreeView1",
+                               "StatusBar1",       "ProgressBar1",
+                               "Btotmsv",          "OpenDialog1",
+                               "SaveDialog1",      "Panel000Label0",
+                               "Panel010Label0",   "Panel011_InputNumLabel",
+                               "Panel011Label1",   "Panel011Label2",
+                               "Panel011Label3",   "Panel011Label4",
+                               "Panel011Label5",   "Panel011_3Label1",
+                               "Panel011_7Label1", "Panel011_7PartNumLabel",
+                               "Panel013Label1",   "Panel100Label1",
+                               "Panel300Label1",   "Panel300Label2",
+                               "TForm2",           "Edit1",
+                               "Button1",          "Button2",
+                               "TAboutBox",        "Panel1",
+                               "ProductName",      "Version",
+                               "Label1",           "Label2",
+                               "OKButton"};
         for (const char* name : names) {
             QVERIFY2(window().findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
         }
@@ -238,10 +242,9 @@ private slots:
             for (QAction* a : menu->actions()) {
                 actual << (a->isSeparator()
                                ? "  " + a->objectName() + " -"
-                               : "  " + a->objectName() + " " + a->text() +
-                                     pictureOf(a->icon(), "toolbar") + " [" +
-                                     a->shortcut().toString(QKeySequence::PortableText) + "] " +
-                                     onOff(a->isEnabled()));
+                               : "  " + a->objectName() + " " + a->text() + pictureOf(a->icon()) +
+                                     " [" + a->shortcut().toString(QKeySequence::PortableText) +
+                                     "] " + onOff(a->isEnabled()));
             }
         }
         auto* buttons = child<QToolBar>(window(), "ToolBar2");
@@ -250,12 +253,12 @@ private slots:
             auto* button = qobject_cast<QToolButton*>(w);
             actual << (button == nullptr ? "ToolBar2 " + w->objectName() + " -"
                                          : "ToolBar2 " + w->objectName() + " " + button->toolTip() +
-                                               pictureOf(button->icon(), "toolbar") + " " +
-                                               button->text() + onOff(button->isEnabled()));
+                                               pictureOf(button->icon()) + " " + button->text() +
+                                               onOff(button->isEnabled()));
         }
         std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int level) {
             actual << QStringLiteral("TreeView1 %1 ").arg(level) + item->text(0) +
-                          pictureOf(item->icon(0), "tree");
+                          pictureOf(item->icon(0), true);
             for (int i = 0; i < item->childCount(); ++i) {
                 walk(item->child(i), level + 1);
             }
