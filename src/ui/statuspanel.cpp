@@ -39,12 +39,19 @@ void StatusPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusPanel::fit() {
+    if (text() != shown_) {
+        // Set through QLabel::setText (the link's progress words): that is the whole
+        // text now.
+        body_ = text();
+        tail_.clear();
+    }
     const QFontMetrics metrics = fontMetrics();
     const int room = contentsRect().width() - 2 * margin() - 2 - metrics.horizontalAdvance(tail_);
     const QString text = metrics.horizontalAdvance(body_) <= room
                              ? body_
                              : metrics.elidedText(body_, Qt::ElideMiddle, std::max(room, 0));
-    setText(text + tail_);
+    shown_ = text + tail_;
+    setText(shown_);
 }
 
 } // namespace tk

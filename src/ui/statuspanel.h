@@ -1,6 +1,7 @@
 // A panel of the status bar that never widens the window: a text too long for it is
 // cut in its middle ("…"), an optional tail (the change mark) always shows whole after
-// it, and the whole text is the panel's tool tip.
+// it, and the whole text is the panel's tool tip. A text set through QLabel::setText
+// shows as it is and is kept whole across resizes.
 #pragma once
 
 #include <QLabel>
@@ -30,6 +31,7 @@ private:
 
     QString body_;
     QString tail_;
+    QString shown_; // what fit() last showed
 };
 
 } // namespace tk

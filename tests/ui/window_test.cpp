@@ -732,6 +732,16 @@ private slots:
         QCOMPARE(window().width(), 1900);
     }
 
+    // Words written straight into a panel (the link's progress) survive resizing.
+    void statusWordsSurviveAResize() {
+        auto* words = child<QLabel>(window(), "StatusPanel1");
+        words->setText(QStringLiteral("Connecting"));
+        window().resize(800, 500);
+        QTRY_COMPARE(window().size(), QSize(800, 500));
+        words->resize(words->width() - 1, words->height()); // the panel itself, too
+        QCOMPARE(words->text(), QStringLiteral("Connecting"));
+    }
+
     void layoutArithmetic_data() {
         QTest::addColumn<QSize>("window");
         QTest::addColumn<int>("tree");
