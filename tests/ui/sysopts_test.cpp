@@ -178,9 +178,12 @@ private slots:
                     }
                     const QRect r(c->mapTo(panel, QPoint(0, 0)), c->size());
                     QVERIFY2(inside.contains(r), qPrintable(c->objectName()));
-                    if (auto* label = qobject_cast<QLabel*>(c); label && !label->wordWrap()) {
-                        QVERIFY2(label->width() >= label->sizeHint().width(),
-                                 qPrintable(c->objectName()));
+                    if (auto* label = qobject_cast<QLabel*>(c)) {
+                        const bool fits =
+                            label->wordWrap()
+                                ? label->heightForWidth(label->width()) <= label->height()
+                                : label->width() >= label->sizeHint().width();
+                        QVERIFY2(fits, qPrintable(c->objectName()));
                     }
                     if (auto* box = qobject_cast<QCheckBox*>(c)) {
                         QVERIFY2(box->width() >= box->sizeHint().width(),
