@@ -122,30 +122,31 @@ void OtherPanel::ZoneNotReadyVoiceCbClick() {
 }
 
 void OtherPanel::NumOfAttemptsCallMainComboBoxChange() {
-    countChanged(NumOfAttemptsCallMainComboBox, kAttemptsRange,
-                 &Configuration::NumOfAttemptsCallMain);
+    countChanged(NumOfAttemptsCallMainComboBox, QStringLiteral("Количество попыток дозвона"),
+                 kAttemptsRange, &Configuration::NumOfAttemptsCallMain);
 }
 
 void OtherPanel::iSvingerComboBoxChange() {
-    countChanged(iSvingerComboBox, kSvingerRange, &Configuration::SvingerCount);
+    countChanged(iSvingerComboBox, QStringLiteral("Свингер"), kSvingerRange,
+                 &Configuration::SvingerCount);
 }
 
-void OtherPanel::countChanged(QComboBox* combo, CountRange range,
+void OtherPanel::countChanged(QComboBox* combo, const QString& what, CountRange range,
                               std::int32_t Configuration::*field) {
     if (context().fillGuard()) {
         return;
     }
     const QString text = combo->currentText();
     const DecimalText typed = ParseDecimal(text.toStdString());
-    const QString allowed =
-        QStringLiteral("от %1 до %2").arg(QString::number(range.min), QString::number(range.max));
+    const QString allowed = QStringLiteral("%1: от %2 до %3")
+                                .arg(what, QString::number(range.min), QString::number(range.max));
     switch (typed.kind) {
     case DecimalText::Kind::Incomplete:
         // Still typing: the stored value stays until the text is a number.
         clearPointOut(combo);
         return;
     case DecimalText::Kind::Invalid:
-        pointOut(combo, QStringLiteral("«%1» — не число. Введите число %2; сохранено %3.")
+        pointOut(combo, QStringLiteral("«%1» — не число. %2; сохранено %3.")
                             .arg(text, allowed, QString::number(record().*field)));
         return;
     case DecimalText::Kind::Number:
@@ -154,7 +155,7 @@ void OtherPanel::countChanged(QComboBox* combo, CountRange range,
     const std::optional<int> count = AcceptCount(typed.value, range);
     if (!count) {
         const std::int32_t kept = record().*field;
-        pointOut(combo, QStringLiteral("Число %1 не подходит: допустимо %2. Оставлено %3.")
+        pointOut(combo, QStringLiteral("Число %1 не подходит. %2; оставлено %3.")
                             .arg(text.trimmed(), allowed, QString::number(kept)));
         guarded([&] { showCount(combo, kept); });
         return;

@@ -27,8 +27,9 @@ private slots:
 private:
     void FillPanel013();
     // A combo's text became a count: store it when it lies in `range`, otherwise
-    // point it out and show the stored value again.
-    void countChanged(QComboBox* combo, CountRange range, std::int32_t Configuration::*field);
+    // point it out (naming the count `what`) and show the stored value again.
+    void countChanged(QComboBox* combo, const QString& what, CountRange range,
+                      std::int32_t Configuration::*field);
     void showCount(QComboBox* combo, std::int32_t value);
 
     QCheckBox* EnCyrillicCb;

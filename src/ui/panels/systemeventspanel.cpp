@@ -185,12 +185,12 @@ std::optional<std::int64_t> SystemEventsPanel::numberIn(QLineEdit* edit, const Q
     case DecimalText::Kind::Invalid:
         break;
     }
-    pointOut(edit, QStringLiteral("«%1» — не число. Введите число %2.").arg(edit->text(), allowed));
+    pointOut(edit, QStringLiteral("«%1» — не число. %2.").arg(edit->text(), allowed));
     return std::nullopt;
 }
 
 void SystemEventsPanel::refuse(QLineEdit* edit, const QString& allowed, int kept) {
-    pointOut(edit, QStringLiteral("Число %1 не подходит: допустимо %2. Оставлено %3.")
+    pointOut(edit, QStringLiteral("Число %1 не подходит. %2; оставлено %3.")
                        .arg(edit->text().trimmed(), allowed, QString::number(kept)));
     guarded([&] { showText(edit, QString::number(kept)); });
 }
@@ -199,7 +199,7 @@ void SystemEventsPanel::TimeOfPTHrEditChange() {
     if (context().fillGuard()) {
         return;
     }
-    const QString allowed = QStringLiteral("часов от 0 до %1").arg(kPeriodHoursMax);
+    const QString allowed = QStringLiteral("Часы: от 0 до %1").arg(kPeriodHoursMax);
     const std::optional<std::int64_t> typed = numberIn(TimeOfPTHrEdit, allowed);
     if (!typed) {
         return;
@@ -217,7 +217,7 @@ void SystemEventsPanel::TimeOfPTMinEditChange() {
         return;
     }
     const QString allowed =
-        QStringLiteral("минут от 0 до %1").arg(kPeriodMinuteStepsMax * kPeriodMinuteStep);
+        QStringLiteral("Минуты: от 0 до %1").arg(kPeriodMinuteStepsMax * kPeriodMinuteStep);
     const std::optional<std::int64_t> typed = numberIn(TimeOfPTMinEdit, allowed);
     if (!typed) {
         return;
