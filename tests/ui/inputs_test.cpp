@@ -349,6 +349,19 @@ private slots:
         QCOMPARE(input(4).ZoneType & 0xFF, ZoneItemBit(zone));
     }
 
+    void zoneAndContactFromTheKeyboard() {
+        showInput(1);
+        zoneButton(ZoneItemEntryExit)->setFocus();
+        QTest::keyClick(zoneButton(ZoneItemEntryExit), Qt::Key_Down);
+        QCOMPARE(zoneChecked(), int(ZoneItemWalkThrough));
+        QCOMPARE(input(1).ZoneType & 0xFF, 0x08);
+        QVERIFY(changed());
+        contactButton(ContactResistorLoop)->setFocus();
+        QTest::keyClick(contactButton(ContactResistorLoop), Qt::Key_Up);
+        QCOMPARE(contactChecked(), int(ContactNormallyOpen));
+        QCOMPARE(input(1).Flags & kContactBits, int(InpNormallyOpen));
+    }
+
     void otherInputsKeepTheirContacts() {
         showInput(3);
         click(contactButton(ContactNormallyClosed));
