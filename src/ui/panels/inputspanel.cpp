@@ -134,6 +134,9 @@ InputsPanel::InputsPanel(PanelContext& ctx, QWidget* parent)
             &InputsPanel::InpPartNumComboBoxExit);
     onKeyPress(objNum_, [this](QKeyEvent* e) { return InpDataRepObjNumEdKeyPress(e); });
     onKeyPress(evCode_, [this](QKeyEvent* e) { return InpDataRepEvCodeEdKeyPress(e); });
+    // The combo hands its keys to its edit directly, past the edit's filters: both
+    // get the filter.
+    onKeyPress(partition_, [this](QKeyEvent* e) { return InpPartNumComboBoxKeyPress(e); });
     onKeyPress(partition_->lineEdit(),
                [this](QKeyEvent* e) { return InpPartNumComboBoxKeyPress(e); });
 }
