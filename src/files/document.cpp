@@ -38,7 +38,9 @@ SaveResult saveConfiguration(Configuration& cfg, const QString& path) {
     if (const FileWriteError refused = wrfile(cfg, image); refused != FileWriteError::None) {
         return {SaveResult::Refused, QString::fromStdString(FileWriteErrorText(refused))};
     }
-    if (const WriteResult written = writeFileWhole(toPath(path), image); !written.ok()) {
+    // A FIFO nobody reads is refused rather than freezing the window.
+    if (const WriteResult written = writeFileWhole(toPath(path), image, PipeWait::Refuse);
+        !written.ok()) {
         return {SaveResult::Failed, QString::fromStdString(written.reason)};
     }
     return {};

@@ -47,6 +47,7 @@ const char* russianReason(int error) {
     case ETXTBSY:
         return "файл занят";
     case ENXIO:
+        return "нет устройства, или канал никто не читает";
     case ENODEV:
         return "нет такого устройства";
     default:
@@ -154,12 +155,21 @@ int truncateRetrying(int fd, off_t size) {
     return rc == 0 ? 0 : errno;
 }
 
-// A pipe or a character device: written into, nothing to keep or replace.
-WriteResult writeDirect(const fs::path& path, std::span<const std::uint8_t> data,
-                        FileCalls& calls) {
-    Descriptor fd(openRetrying(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+// A pipe or a character device: written into, nothing to keep or replace. With
+// PipeWait::Refuse a FIFO nobody reads is refused at once (ENXIO) instead of waiting.
+WriteResult writeDirect(const fs::path& path, std::span<const std::uint8_t> data, FileCalls& calls,
+                        PipeWait wait) {
+    const int nonBlocking = wait == PipeWait::Wait ? 0 : O_NONBLOCK;
+    Descriptor fd(openRetrying(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | nonBlocking));
     if (!fd.valid()) {
         return failed(errno, WriteMethod::Direct);
+    }
+    // Opened: the writes themselves may wait for the reader as usual.
+    if (nonBlocking != 0) {
+        const int flags = ::fcntl(fd.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            return failed(errno, WriteMethod::Direct);
+        }
     }
     if (const int error = writeAll(calls, fd.get(), data, false); error != 0) {
         return failed(error, WriteMethod::Direct);
@@ -369,7 +379,7 @@ FileCalls& systemFileCalls() {
     return calls;
 }
 
-WriteResult writeFileWhole(const fs::path& path, std::span<const std::uint8_t> data,
+WriteResult writeFileWhole(const fs::path& path, std::span<const std::uint8_t> data, PipeWait wait,
                            FileCalls& calls) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -384,7 +394,7 @@ WriteResult writeFileWhole(const fs::path& path, std::span<const std::uint8_t> d
         return failed(EISDIR, WriteMethod::Direct);
     }
     if (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) {
-        return writeDirect(path, data, calls);
+        return writeDirect(path, data, calls, wait);
     }
     if (!S_ISREG(st.st_mode)) {
         return failed(kNotAFile, WriteMethod::Direct);

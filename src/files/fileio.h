@@ -63,9 +63,13 @@ struct WriteResult {
     bool ok() const { return error == 0; }
 };
 
+// Whether opening a FIFO waits for a reader, as a command-line tool does; a window must
+// not freeze on it.
+enum class PipeWait { Wait, Refuse };
+
 // Writes `data` as the whole content of `path` by the rules above.
 WriteResult writeFileWhole(const std::filesystem::path& path, std::span<const std::uint8_t> data,
-                           FileCalls& calls = systemFileCalls());
+                           PipeWait wait = PipeWait::Wait, FileCalls& calls = systemFileCalls());
 
 struct ReadResult {
     std::vector<std::uint8_t> bytes;

@@ -310,6 +310,16 @@ TEST_F(FileWriter, FifoIsWrittenIntoAndStaysAFifo) {
     EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
 }
 
+TEST_F(FileWriter, FifoWithoutAReaderIsRefusedWhenWaitingIsNotWanted) {
+    const fs::path fifo = dir_ / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const WriteResult r = writeFileWhole(fifo, kNew, PipeWait::Refuse);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.error, ENXIO);
+    EXPECT_TRUE(mentions(r.reason, "(нет устройства, или канал никто не читает)")) << r.reason;
+    EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
+}
+
 // ----------------------------------------------------------- failing devices
 
 enum class Layout { Single, HardLinked };
@@ -334,7 +344,7 @@ TEST_P(FailingDevice, LeavesTheOldFileByteForByte) {
     const ino_t inode = statOf(p).st_ino;
     FailingCalls calls;
     GetParam().arm(calls);
-    const WriteResult r = writeFileWhole(p, kNew, calls);
+    const WriteResult r = writeFileWhole(p, kNew, PipeWait::Wait, calls);
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.error, GetParam().error);
     EXPECT_TRUE(mentions(r.reason, GetParam().reason)) << r.reason;
