@@ -319,6 +319,13 @@ TEST(JsonForm, TheTestRecordDiffersFromTheFactoryInEveryField) {
     EXPECT_EQ(cli::DiffLines(test::factoryRecord(), test::everyFieldSet()).size(), flat.size());
 }
 
+TEST(JsonForm, DiffShowsControlCharactersEscaped) {
+    Configuration b = test::factoryRecord();
+    b.Comments = {"\x1b[2J\x07\x7f\t\"\\"};
+    EXPECT_EQ(cli::DiffLines(test::factoryRecord(), b),
+              std::vector<std::string>{R"(Comments[0] null "\u001b[2J\u0007\u007f\t\"\\")"});
+}
+
 TEST(JsonForm, KeysAreTheRecordFieldNames) {
     const QJsonObject json = ToJson(test::factoryRecord());
     EXPECT_FALSE(json.contains("ExtBlocksCount"));
