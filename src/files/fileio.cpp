@@ -428,8 +428,10 @@ ReadResult readFile(const fs::path& path, std::size_t maxBytes, bool forWriting)
         result.reason = systemErrorText(error);
         return result;
     };
-    Descriptor fd(
-        openRetrying(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY));
+    // The window's open takes regular files only, so it never waits in open(2) for a
+    // serial line's carrier or a FIFO's writer; it has no effect on regular files.
+    const int flags = forWriting ? O_RDWR | O_NONBLOCK : O_RDONLY;
+    Descriptor fd(openRetrying(path.c_str(), flags | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid()) {
         return fail(errno);
     }
