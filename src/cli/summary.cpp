@@ -3,6 +3,7 @@
 #include "cli/terminal.h"
 #include "model/cp1251.h"
 #include "model/input_rules.h"
+#include "model/options_rules.h"
 #include "model/packing.h"
 
 #include <sstream>
@@ -67,10 +68,10 @@ void arming(const Configuration& c, Lines& out) {
 
 void miscellaneous(const Configuration& c, Lines& out) {
     out.section("Разное:");
-    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo((c.Options & OptCyrillic) != 0));
-    out.item("Тональный набор: ", yesNo((c.Options & OptToneDialling) != 0));
+    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo(HasOption(c.Options, OptCyrillic)));
+    out.item("Тональный набор: ", yesNo(HasOption(c.Options, OptToneDialling)));
     out.item("Звуковое подтверждение о неготовности зон: ",
-             yesNo((c.Options & OptZoneNotReady) != 0));
+             yesNo(HasOption(c.Options, OptZoneNotReady)));
     out.item("Количество попыток дозвона: ", std::to_string(c.NumOfAttemptsCallMain));
     out.item("Свингер: ", std::to_string(c.SvingerCount));
 }
