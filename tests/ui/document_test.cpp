@@ -196,7 +196,7 @@ private slots:
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->New());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("не сохраняется", ENOENT)}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("не сохраняется", ENOTDIR)}));
         QCOMPARE(doc_->FileTitle(), QStringLiteral("Object1"));
         QVERIFY(doc_->ConfigChanged());
     }
@@ -275,7 +275,7 @@ private slots:
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->Open());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("Не сохраняется", ENOENT)}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("Не сохраняется", ENOTDIR)}));
     }
 
     void saveAfterCancelledSaveAsWritesTheGeneratedPath() {
