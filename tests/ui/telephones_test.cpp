@@ -81,9 +81,10 @@ class TelephonesTest : public QObject {
         return s;
     }
 
-    // Double-clicks telephone k in the list; the dialog gets `typed` over its selected
-    // number and is closed with OK (or Cancel when `ok` is false).
-    void editTelephone(int k, const QString& typed, bool ok = true) {
+    // Double-clicks telephone k in the list; the dialog's number is emptied (unless
+    // `overSelection`: typed over the number as the dialog selects it), `typed` is
+    // typed, and the dialog is closed with OK (or Cancel when `ok` is false).
+    void editTelephone(int k, const QString& typed, bool ok = true, bool overSelection = false) {
         auto& list = *child<QTableWidget>(window(), "LVtel");
         const QRect rect = list.visualItemRect(list.item(k, 0));
         bool shown = false;
@@ -94,8 +95,10 @@ class TelephonesTest : public QObject {
             }
             shown = true;
             auto* edit = child<QLineEdit>(*modal, "Edit1");
-            edit->selectAll();
-            QTest::keyClick(edit, Qt::Key_Delete);
+            if (!overSelection) {
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+            }
             QTest::keyClicks(edit, typed);
             QTest::mouseClick(child(*modal, ok ? "Button1" : "Button2"), Qt::LeftButton);
         });
@@ -290,6 +293,16 @@ private slots:
         editTelephone(3, QStringLiteral("555"), false);
         QCOMPARE(record().TelNum[3], Text("+7900*1#"));
         QVERIFY(!changed());
+    }
+
+    void fullNumberIsTypedOverInTheDialog() {
+        record().TelNum[5] = "1234567890123456";
+        show("Входа 2");
+        editTelephone(5, QStringLiteral("77"), true, true);
+        QCOMPARE(record().TelNum[5], Text("77"));
+        // Past 16 characters nothing more is taken.
+        editTelephone(5, QStringLiteral("12345678901234567"));
+        QCOMPARE(record().TelNum[5], Text("1234567890123456"));
     }
 
     void arrowKeysOnlyMoveAndSpaceTicks() {

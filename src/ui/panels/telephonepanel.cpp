@@ -34,6 +34,24 @@ constexpr std::array<const char*, 4> kInputHints = {"CID DialUp", "Alarm", nullp
 constexpr std::array<const char*, 4> kPartitionHints = {
     "Постановка/снятие - DialUp", "Постановка/снятие - Alarm", nullptr, nullptr};
 
+// The header texts draw the grids' column frames with bars and blanks. Narrows the
+// label's letter spacing until its text is no wider than the grid below it, so that the
+// bars stand over the grid lines whatever face stands in for the designed one.
+// Returns the spacing in percent.
+qreal fitLetterSpacing(QLabel* label, int width) {
+    QFont font = label->font();
+    qreal percent = 100;
+    for (; percent > 70; percent -= 1) {
+        font.setLetterSpacing(QFont::PercentageSpacing, percent);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) <= width) {
+            break;
+        }
+    }
+    label->setFont(font);
+    label->adjustSize();
+    return percent;
+}
+
 } // namespace
 
 // --- TickGrid -----------------------------------------------------------------------
@@ -264,6 +282,14 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
                                QString::fromUtf8(headers[i].text), this, headers[i].at);
         headers_[i]->hide();
     }
+    // The five headers share one spacing, that of the row over the grid's four columns.
+    const qreal spacing = fitLetterSpacing(headers_[3], 4 * 50 + 1);
+    for (QLabel* header : headers_) {
+        QFont font = header->font();
+        font.setLetterSpacing(QFont::PercentageSpacing, spacing);
+        header->setFont(font);
+        header->adjustSize();
+    }
 
     // Input n.
     Panel011_3 = addSubPanel(QStringLiteral("Panel011_3"), this, kInputPanelBounds);
@@ -271,6 +297,7 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
         addLabel(QStringLiteral("Panel011_3Label1"),
                  QStringLiteral("|      DialUp     |       ALARM     |"), Panel011_3, {8, 24});
     Panel011_4 = addSubPanel(QStringLiteral("Panel011_4"), Panel011_3, kInputGridBounds);
+    fitLetterSpacing(Panel011_3Label1, 2 * 70 + 1);
     SGtelN = new TickGrid(2, kTelRows, 69, kRowHeight, 30, Panel011_4);
     SGtelN->setObjectName(QStringLiteral("SGtelN"));
     SGtelN->move(8, 0);
@@ -293,9 +320,11 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
             &TelephonePanel::Panel011_7PartNumComboBoxChange);
     connect(Panel011_7PartNumComboBox->lineEdit(), &QLineEdit::editingFinished, this,
             &TelephonePanel::restorePartitionText);
+    ctx.addEditFinisher([this] { restorePartitionText(); });
     Panel011_7Label1 =
         addLabel(QStringLiteral("Panel011_7Label1"),
                  QStringLiteral("|      DialUp      |      ALARM    |"), Panel011_7, {8, 24});
+    fitLetterSpacing(Panel011_7Label1, 2 * 70 + 1);
     SGtelAD = new TickGrid(2, kTelRows, 69, kRowHeight, 30, Panel011_7);
     SGtelAD->setObjectName(QStringLiteral("SGtelAD"));
     SGtelAD->move(8, 40);
