@@ -252,8 +252,8 @@ void ArmDisarmPanel::DelayEditChange(const Delay& d, const QString& text) {
     const ad::Typed typed = ad::DelayFromText(latin(text));
     const std::int32_t max = ad::kDelayMaxSteps * ad::kDelayStep;
     if (typed.refused) {
-        guarded([&] { d.edit->setText(number(record().*d.field)); });
-        pointOut(d.edit, QStringLiteral("%1: от 0 до %2 сек.").arg(d.what).arg(max));
+        refuse(d.edit, record().*d.field,
+               QStringLiteral("%1: от 0 до %2 сек.").arg(d.what).arg(max));
         return;
     }
     write([&](Configuration& cfg) {
@@ -392,6 +392,16 @@ void ArmDisarmPanel::Panel010Exit() {
     FillGuard guard(context());
     ad::FinishObjNumEdit(record(), editor());
     context().updt1(true);
+}
+
+void ArmDisarmPanel::refuse(QLineEdit* edit, std::int32_t value, const QString& reason) {
+    // The field keeps its value and the edit shows it again, selected, so that the
+    // next key typed replaces it instead of being appended to it.
+    guarded([&] {
+        edit->setText(number(value));
+        edit->selectAll();
+    });
+    pointOut(edit, reason);
 }
 
 void ArmDisarmPanel::showFieldAgain(QLineEdit* edit, std::int32_t value) {

@@ -49,6 +49,8 @@ private:
     void ArmWithOpenedDoorCbClick();
     void Panel010Exit();
 
+    // A typed number outside the edit's range, or no number where one is needed.
+    void refuse(QLineEdit* edit, std::int32_t value, const QString& reason);
     // Leaving an edit shows the field it stands for, written the way it is kept.
     void showFieldAgain(QLineEdit* edit, std::int32_t value);
     void focusChanged(QWidget* old, QWidget* now);
