@@ -214,6 +214,17 @@ private slots:
                  (std::vector<Text>{"one", "two", "three"}));
     }
 
+    // A handler that changed more than its own control asks for the view again: the
+    // fill runs with FillGuard clear and shows the record without marking it.
+    void refreshViewShowsTheRecordAgain() {
+        f_.record().TxSerialNum = "REFRESHED";
+        PanelContext& ctx = f_.window().panelContext();
+        ctx.refreshView();
+        QCOMPARE(serial()->text(), QStringLiteral("REFRESHED"));
+        QVERIFY(!ctx.fillGuard());
+        QVERIFY(!f_.changed());
+    }
+
     // Edited in the window, saved, read back from the file.
     void savedFileHoldsWhatWasTyped() {
         f_.typeInto(serial(), QStringLiteral("ТК-0042"));
