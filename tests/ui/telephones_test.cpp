@@ -81,14 +81,12 @@ class TelephonesTest : public QObject {
         return s;
     }
 
-    // Double-clicks telephone k in the list; the dialog's number is emptied (unless
+    // Answers the telephone dialog as soon as it is shown: its number is emptied (unless
     // `overSelection`: typed over the number as the dialog selects it), `typed` is
     // typed, and the dialog is closed with OK (or Cancel when `ok` is false).
-    void editTelephone(int k, const QString& typed, bool ok = true, bool overSelection = false) {
-        auto& list = *child<QTableWidget>(window(), "LVtel");
-        const QRect rect = list.visualItemRect(list.item(k, 0));
-        bool shown = false;
-        QTimer::singleShot(0, this, [&] {
+    void answerTelephoneDialog(const QString& typed, bool ok, bool overSelection, bool& shown) {
+        shown = false;
+        QTimer::singleShot(0, this, [=, &shown] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal == nullptr || modal->objectName() != QStringLiteral("TForm2")) {
                 return;
@@ -102,6 +100,14 @@ class TelephonesTest : public QObject {
             QTest::keyClicks(edit, typed);
             QTest::mouseClick(child(*modal, ok ? "Button1" : "Button2"), Qt::LeftButton);
         });
+    }
+
+    // Double-clicks telephone k in the list and answers the dialog.
+    void editTelephone(int k, const QString& typed, bool ok = true, bool overSelection = false) {
+        auto& list = *child<QTableWidget>(window(), "LVtel");
+        const QRect rect = list.visualItemRect(list.item(k, 0));
+        bool shown = false;
+        answerTelephoneDialog(typed, ok, overSelection, shown);
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rect.center());
         QVERIFY(shown);
@@ -131,9 +137,11 @@ private slots:
     }
 
     void cleanup() {
-        QVERIFY(!guardHeld());
         QVERIFY2(prompts_.log.isEmpty(), qPrintable(prompts_.log.join(u'|')));
-        app_.reset();
+        if (app_) {
+            QVERIFY(!guardHeld());
+            app_.reset();
+        }
     }
 
     void headerTexts() {
@@ -293,6 +301,42 @@ private slots:
         editTelephone(3, QStringLiteral("555"), false);
         QCOMPARE(record().TelNum[3], Text("+7900*1#"));
         QVERIFY(!changed());
+    }
+
+    void listKeysAndEmptyPlaces() {
+        setTelephones({});
+        show("Входа 1");
+        auto& list = *child<QTableWidget>(window(), "LVtel");
+        const QPoint below(10, list.viewport()->height() - 2);
+        QVERIFY(list.itemAt(below) == nullptr);
+        bool shown = false;
+        answerTelephoneDialog(QStringLiteral("9"), true, false, shown);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, below);
+        QTest::qWait(20); // the answer finds no dialog
+        QVERIFY(!shown);
+        QCOMPARE(record().TelNum[0], Text());
+        QVERIFY(!changed());
+
+        // Enter on the selected telephone opens the dialog too.
+        list.setFocus();
+        list.setCurrentCell(2, 0);
+        answerTelephoneDialog(QStringLiteral("42"), true, false, shown);
+        QTest::keyClick(&list, Qt::Key_Return);
+        QVERIFY(shown);
+        QCOMPARE(record().TelNum[2], Text("42"));
+        QCOMPARE(picture(grid("SGtelN")), QStringLiteral("##/##/#./##/##/##/"));
+        QVERIFY(changed());
+    }
+
+    // Closing and deleting the window with a refused text in the selector.
+    void closingWithARefusedPartitionText() {
+        show("Постановки/Снятия");
+        typeIntoCombo(QStringLiteral("x"));
+        QVERIFY(partitionCombo().lineEdit()->hasFocus());
+        QVERIFY(window().close());
+        QCOMPARE(partitionCombo().currentText(), QStringLiteral("1"));
+        QVERIFY(!guardHeld());
+        app_.reset();
     }
 
     void fullNumberIsTypedOverInTheDialog() {
