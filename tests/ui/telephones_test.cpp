@@ -391,11 +391,15 @@ private slots:
         QVERIFY(!changed());
 
         // Texts that are no partition, the empty one included: view and record stay,
-        // the selector is pointed out, no message box.
-        for (const QString& bad :
-             {QStringLiteral("x"), QString(), QStringLiteral("7"), QStringLiteral("-1")}) {
+        // the selector is pointed out, no message box. A number outside 1..4 gives way
+        // to the partition shown at once; any other text stays while the user types.
+        const std::pair<QString, QString> refused[] = {{QStringLiteral("7"), QStringLiteral("3")},
+                                                       {QStringLiteral("-1"), QStringLiteral("3")},
+                                                       {QStringLiteral("x"), QStringLiteral("x")},
+                                                       {QString(), QString()}};
+        for (const auto& [bad, shown] : refused) {
             typeIntoCombo(bad);
-            QCOMPARE(partitionCombo().currentText(), bad);
+            QCOMPARE(partitionCombo().currentText(), shown);
             QCOMPARE(window().panelContext().editor().CurPartition, 2);
             QCOMPARE(picture(grid("SGtelAD")), QStringLiteral(".#/x#/##/##/##/##/"));
             QVERIFY(!partitionCombo().toolTip().isEmpty());

@@ -618,6 +618,11 @@ void TelephonePanel::Panel011_7PartNumComboBoxChange(const QString& text) {
                  QStringLiteral("«%1» не является числом. ").arg(text) + kPartitionRange);
         return;
     case PartitionChoice::OutOfRange:
+        // A number that is no partition is refused at once: the selector shows the
+        // partition shown again.
+        guarded([this] {
+            Panel011_7PartNumComboBox->setEditText(QString::number(editor().CurPartition + 1));
+        });
         pointOut(Panel011_7PartNumComboBox,
                  QStringLiteral("Раздела %1 нет. ").arg(text.trimmed()) + kPartitionRange);
         return;
