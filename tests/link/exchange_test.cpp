@@ -80,6 +80,7 @@ TEST(Exchange, TailsAtExactPositionsFromTheEnd) {
         {M, "M\rMOK\r\n", true},
         {M, "MOK\r\n\r\n", false},
         {M, "OK\r\n", false},
+        {M, "MOK\n\r", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
