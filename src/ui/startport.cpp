@@ -1,19 +1,14 @@
 #include "ui/startport.h"
 
 #include "files/settings.h"
-
-#include <QSerialPortInfo>
+#include "link/ports.h"
 
 namespace tk {
 
 QStringList serialPortLocations() {
     QStringList locations;
-    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        locations << port.portName();
-#else
-        locations << port.systemLocation();
-#endif
+    for (const link::PortInfo& port : link::AvailablePorts()) {
+        locations << QString::fromStdString(port.name);
     }
     return locations;
 }

@@ -6,8 +6,8 @@
 
 namespace tk {
 
-// The serial ports the system offers now, as device paths ("/dev/ttyUSB0") on Linux
-// and names ("COM3") on Windows, in the order the enumeration finds them.
+// The serial ports the system offers now, as the port dialog lists them: device paths
+// ("/dev/ttyUSB0") on Linux, names ("COM3") on Windows.
 QStringList serialPortLocations();
 
 // On Windows "COM1"; elsewhere the first port of `found`, or "/dev/ttyUSB0" (where a
