@@ -117,6 +117,13 @@ void MainWindow::buildControls() {
 
 void MainWindow::connectCommands() {
     const CommandBars& b = *bars_;
+    // A write to the transmitter encodes the record as it is: edits that a panel
+    // finishes only when the focus leaves it are finished first. Connected before any
+    // handler of these commands, so they run first.
+    const auto finishEdits = [this] { ctx_.finishEdits(); };
+    connect(b.Write1, &QAction::triggered, this, finishEdits);
+    connect(b.ToolButton6, &QToolButton::clicked, this, finishEdits);
+    connect(b.Udalwrite1, &QAction::triggered, this, finishEdits);
     connect(b.New1, &QAction::triggered, this, &MainWindow::New1Click);
     connect(b.ToolButton1, &QToolButton::clicked, this, &MainWindow::New1Click);
     connect(b.Open1, &QAction::triggered, this, &MainWindow::Open1Click);
