@@ -1,7 +1,9 @@
 #include "cli/summary.h"
 
+#include "cli/terminal.h"
 #include "model/cp1251.h"
 #include "model/input_rules.h"
+#include "model/options_rules.h"
 #include "model/packing.h"
 
 #include <sstream>
@@ -9,8 +11,10 @@
 namespace tk::cli {
 namespace {
 
+// A text of the record as the terminal may show it: control characters escaped, long
+// comment lines cut.
 std::string utf8(const Text& t) {
-    return cp1251ToUtf8(t);
+    return TerminalText(cp1251ToUtf8(t), kShownChars);
 }
 
 const char* yesNo(bool on) {
@@ -64,10 +68,10 @@ void arming(const Configuration& c, Lines& out) {
 
 void miscellaneous(const Configuration& c, Lines& out) {
     out.section("Разное:");
-    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo((c.Options & OptCyrillic) != 0));
-    out.item("Тональный набор: ", yesNo((c.Options & OptToneDialling) != 0));
+    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo(HasOption(c.Options, OptCyrillic)));
+    out.item("Тональный набор: ", yesNo(HasOption(c.Options, OptToneDialling)));
     out.item("Звуковое подтверждение о неготовности зон: ",
-             yesNo((c.Options & OptZoneNotReady) != 0));
+             yesNo(HasOption(c.Options, OptZoneNotReady)));
     out.item("Количество попыток дозвона: ", std::to_string(c.NumOfAttemptsCallMain));
     out.item("Свингер: ", std::to_string(c.SvingerCount));
 }
