@@ -94,6 +94,10 @@ public:
             fail(kNoTelephoneText);
             return false;
         }
+        if (!DialableTelephone(telephone_)) {
+            fail(kBadTelephoneText);
+            return false;
+        }
         if (!pauseBeforeTelephoneCheck) {
             clock_.sleepMs(kModemPauseMs);
         }
@@ -177,6 +181,13 @@ private:
 };
 
 } // namespace
+
+bool DialableTelephone(const std::string& telephone) {
+    return std::none_of(telephone.begin(), telephone.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 32 || b == 127;
+    });
+}
 
 RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& params,
                          const std::string& telephone, std::span<const std::uint8_t> image,

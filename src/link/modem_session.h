@@ -27,6 +27,12 @@ inline constexpr const char* kNoCallText = "Нет связи с удаленн�
 inline constexpr const char* kNoAnswerText = "Ошибка! Нет ответа от объекта";
 inline constexpr const char* kRemoteReadOkText = "Удаленное чтение успешно завершено!";
 inline constexpr const char* kRemoteWriteOkText = "Удаленная запись успешно завершена.";
+// A number with a control character (a CR would end the dial command early and let
+// the rest of the number reach the modem as a command of its own) is not dialled.
+inline constexpr const char* kBadTelephoneText = "Телефон модуля содержит недопустимые символы";
+
+// True when the number can follow "ATD": no control characters (bytes below 32, 127).
+bool DialableTelephone(const std::string& telephone);
 
 inline constexpr int kRemoteBaseBlocks = 7;      // the base image: 7 blocks of 128 bytes
 inline constexpr int kModemPauseMs = 2000;       // between two modem commands, around "+++AT"
@@ -48,13 +54,13 @@ struct RemoteResult : SessionResult {
 //
 // Both sessions: "Check modem", setdcb(1), "ATE=0\r", "AT\r", "AT+CBST=71,0,1\r" 2 s
 // apart; the empty-telephone check ("Не введен телефон модуля"); "Checking GSMNet",
-// "AT+CREG?\r" (home or roaming); 2 s, "Connecting", "ATD" + number + CR; the
-// transfer; the hang-up ("Disconnect", 2 s, "+++AT\r", 2 s, "ATH\r") on every path
-// that reached the registration query. The line is closed at the end on every path
-// (unless it was open before the session, held by the cable link: then the open is
-// refused with "Порт занят" and the line is left as it was). `cancel` is read before
-// each modem command and each block; a cancelled session hangs up when the
-// registration query has gone out and ends without a message.
+// "AT+CREG?\r" (home or roaming) (a number that is not DialableTelephone stops there
+// too, with "Телефон модуля содержит недопустимые символы"); 2 s, "Connecting", "ATD" + number +
+// CR; the transfer; the hang-up ("Disconnect", 2 s, "+++AT\r", 2 s, "ATH\r") on every path that
+// reached the registration query. The line is closed at the end on every path (unless it was open
+// before the session, held by the cable link: then the open is refused with "Порт занят" and the
+// line is left as it was). `cancel` is read before each modem command and each block; a cancelled
+// session hangs up when the registration query has gone out and ends without a message.
 RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& params,
                          const std::string& telephone, std::span<const std::uint8_t> image,
                          const std::atomic<bool>& cancel, const Reporter& reporter = {});

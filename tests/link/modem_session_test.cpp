@@ -224,6 +224,20 @@ TEST(RemoteSessions, EmptyTelephoneStopsAfterThePreparation) {
     }
 }
 
+// A CR inside the number would end "ATD" early and send the rest as a command.
+TEST(RemoteSessions, ControlCharactersInTheTelephoneAreNotDialled) {
+    for (const std::string& tel :
+         {std::string("123\rATH"), std::string("12\n3"), std::string("1\x7f")}) {
+        Remote r;
+        r.preparation().cmd("AT+CREG?\r", kReg1);
+        const RemoteResult res = r.read(tel);
+        EXPECT_EQ(res.message, "Телефон модуля содержит недопустимые символы");
+        EXPECT_EQ(r.line.written, bytes("ATE=0\rAT\rAT+CBST=71,0,1\r"));
+        EXPECT_FALSE(res.hungUp);
+    }
+    EXPECT_TRUE(DialableTelephone("+7 (916) 123-45-67,*#"));
+}
+
 TEST(RemoteSessions, PreparationFailuresSayTheModemIsNotConnected) {
     struct Case {
         const char* name;
