@@ -1,0 +1,158 @@
+// A scripted serial line on a virtual clock: the far end answers each expected command
+// with a reply whose bytes arrive at given virtual times. Nothing waits for real time,
+// so time-outs, silence framing and pacing are counted exactly.
+#pragma once
+
+#include "link/clock.h"
+#include "link/serialline.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tk::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+class VirtualClock final : public link::Clock {
+public:
+    std::int64_t nowMs() override { return us / 1000; }
+    void sleep(std::chrono::microseconds d) override {
+        if (d.count() > 0) {
+            us += d.count();
+        }
+    }
+    std::int64_t us = 1'000'000; // not zero, so nothing relies on a zero start
+};
+
+// One exchange the far end expects: when the bytes written since the last purge are
+// exactly `expect`, the reply is sent (or nothing, for a silent step).
+struct Step {
+    Bytes expect;
+    std::optional<Bytes> reply;
+    std::int64_t delayUs = 2000;   // from the command's last byte to the reply's first
+    std::int64_t perByteUs = 1042; // 9600 baud
+    std::function<void()> onMatch; // runs when the command is complete
+};
+
+class FakeLine final : public link::SerialLine {
+public:
+    explicit FakeLine(VirtualClock& clock) : clock_(clock) {}
+
+    // Adds an expected command and its reply.
+    FakeLine& expect(const std::string& cmd, std::optional<std::string> reply) {
+        Step s;
+        s.expect = bytes(cmd);
+        if (reply) {
+            s.reply = bytes(*reply);
+        }
+        steps.push_back(std::move(s));
+        return *this;
+    }
+    FakeLine& expect(Step s) {
+        steps.push_back(std::move(s));
+        return *this;
+    }
+
+    bool open(const std::string& name) override {
+        opened.push_back(name);
+        if (refuseOpen || open_) {
+            return false;
+        }
+        open_ = true;
+        return true;
+    }
+    bool configure(const link::LineSettings& s) override {
+        settings = s;
+        return !refuseSettings;
+    }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    void purge() override {
+        ++purges;
+        sincePurge.clear();
+        // Whatever has arrived by now is discarded; bytes still on their way are not.
+        std::erase_if(pending, [&](const auto& p) { return p.first <= clock_.us; });
+    }
+    bool writeByte(std::uint8_t b, int) override {
+        if (!open_) {
+            return false;
+        }
+        written.push_back(b);
+        writeTimesUs.push_back(clock_.us);
+        sincePurge.push_back(b);
+        if (!steps.empty() && sincePurge == steps.front().expect) {
+            Step s = std::move(steps.front());
+            steps.pop_front();
+            sincePurge.clear();
+            ++matched;
+            if (s.reply) {
+                std::int64_t t = clock_.us + s.delayUs;
+                for (std::uint8_t r : *s.reply) {
+                    pending.emplace_back(t, r);
+                    t += s.perByteUs;
+                }
+                std::stable_sort(pending.begin(), pending.end(),
+                                 [](const auto& p, const auto& q) { return p.first < q.first; });
+            }
+            if (s.onMatch) {
+                s.onMatch();
+            }
+        }
+        return true;
+    }
+    link::LineRead read(std::span<std::uint8_t> dest, int waitMs) override {
+        ++reads;
+        link::LineRead r;
+        if (!open_) {
+            r.failed = true;
+            return r;
+        }
+        const std::int64_t deadline = clock_.us + std::int64_t{waitMs} * 1000;
+        std::int64_t next = deadline;
+        if (!pending.empty()) {
+            next = std::min(next, std::max(pending.front().first, clock_.us));
+        }
+        if (failAtUs && *failAtUs <= next) {
+            clock_.us = std::max(clock_.us, *failAtUs);
+            open_ = false;
+            r.failed = true;
+            return r;
+        }
+        clock_.us = next;
+        while (!pending.empty() && pending.front().first <= clock_.us && r.count < dest.size()) {
+            dest[r.count++] = pending.front().second;
+            pending.pop_front();
+        }
+        return r;
+    }
+    std::string error() const override { return {}; }
+
+    std::deque<Step> steps;
+    std::deque<std::pair<std::int64_t, std::uint8_t>> pending;
+    Bytes written;
+    std::vector<std::int64_t> writeTimesUs;
+    Bytes sincePurge;
+    std::vector<std::string> opened;
+    link::LineSettings settings;
+    std::optional<std::int64_t> failAtUs; // the line vanishes at this virtual time
+    bool refuseOpen = false;
+    bool refuseSettings = false;
+    int purges = 0;
+    int reads = 0;
+    int matched = 0;
+
+private:
+    VirtualClock& clock_;
+    bool open_ = false;
+};
+
+} // namespace tk::test

@@ -1,0 +1,322 @@
+// The cable sessions against a scripted transmitter on a virtual clock.
+#include "fake_line.h"
+#include "link/session.h"
+
+#include <gtest/gtest.h>
+
+namespace tk::test {
+namespace {
+
+using namespace link;
+
+std::string hex2(int i) {
+    char s[3];
+    std::snprintf(s, sizeof s, "%02X", i);
+    return s;
+}
+
+// A block answer: the 128 bytes of block i, then "OK" CR LF.
+std::string blockAnswer(int i) {
+    std::string a;
+    for (int k = 0; k < 128; ++k) {
+        a.push_back(static_cast<char>((i * 128 + k) * 7 % 251));
+    }
+    return a + "OK\r\n";
+}
+
+struct Session {
+    VirtualClock clock;
+    FakeLine line{clock};
+    std::vector<std::string> words;
+    LinkParams params{"/dev/ttyUSB0", 10};
+    Reporter reporter{{}, [this](const std::string& w) { words.push_back(w); }};
+    std::atomic<bool> cancel{false};
+
+    void openLine() { ASSERT_TRUE(line.open(params.PortName)); }
+};
+
+TEST(CableConnect, ProbesUntilMokAndKeepsTheLineOpen) {
+    Session s;
+    s.line.expect("M\r", std::nullopt).expect("M\r", std::string("M\rMOK\r\n"));
+    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.portOpen);
+    EXPECT_TRUE(s.line.isOpen());
+    EXPECT_EQ(s.line.settings.readIntervalMs, 500);
+    EXPECT_EQ(s.words, (std::vector<std::string>{"Connecting", "Connect"}));
+    EXPECT_TRUE(r.message.empty());
+}
+
+TEST(CableConnect, TenProbesThenNoConnect) {
+    Session s;
+    for (int i = 0; i < 12; ++i) {
+        s.line.expect("M\r", std::nullopt);
+    }
+    const std::int64_t start = s.clock.us;
+    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(s.line.matched, 10);
+    std::string probes;
+    for (int i = 0; i < 10; ++i) {
+        probes += "M\r";
+    }
+    EXPECT_EQ(s.line.written, bytes(probes));
+    EXPECT_FALSE(s.line.isOpen());
+    EXPECT_FALSE(r.portOpen);
+    EXPECT_EQ(r.status, "No connect");
+    EXPECT_EQ(s.words, (std::vector<std::string>{"Connecting", "No connect"}));
+    EXPECT_TRUE(r.message.empty());
+    // Each attempt: three pauses of 1 ms, then 2 s and one more slice.
+    EXPECT_EQ(s.clock.us - start, 10 * (3'000 + 2'010'000));
+}
+
+TEST(CableConnect, CancelDuringTheThirdProbeEndsAfterIt) {
+    Session s;
+    for (int i = 0; i < 10; ++i) {
+        Step st;
+        st.expect = bytes("M\r");
+        if (i == 2) {
+            st.onMatch = [&s] { s.cancel = true; };
+        }
+        s.line.expect(st);
+    }
+    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(s.line.matched, 3);
+    EXPECT_EQ(r.status, "No connect");
+    EXPECT_FALSE(s.line.isOpen());
+}
+
+TEST(CableConnect, PortBusyShowsTheBoxAndSendsNothing) {
+    Session s;
+    s.line.refuseOpen = true;
+    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, "error");
+    EXPECT_EQ(r.caption, "Порт занят");
+    EXPECT_EQ(r.status, "No connect");
+    EXPECT_TRUE(s.line.written.empty());
+
+    // The same for a line this program holds already: it stays open.
+    Session held;
+    held.openLine();
+    const SessionResult h =
+        CableConnect(held.line, held.clock, held.params, held.cancel, held.reporter);
+    EXPECT_EQ(h.caption, "Порт занят");
+    EXPECT_TRUE(held.line.isOpen());
+}
+
+TEST(CableConnect, RefusedSettingsCloseTheLineWithoutABox) {
+    Session s;
+    s.line.refuseSettings = true;
+    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+    EXPECT_EQ(r.status, "No connect");
+    EXPECT_TRUE(r.message.empty());
+    EXPECT_FALSE(s.line.isOpen());
+}
+
+TEST(CableRead, SevenBlocksWithPausesAndStatusWords) {
+    Session s;
+    s.openLine();
+    s.line.expect("rdump\r", std::string("\r\n07"));
+    for (int i = 0; i < 7; ++i) {
+        s.line.expect("read" + hex2(i) + "\r", blockAnswer(i));
+    }
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.blocks, 7);
+    EXPECT_EQ(s.line.matched, 8);
+    ASSERT_EQ(r.image.size(), 896u);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(std::string(r.image.begin() + i * 128, r.image.begin() + i * 128 + 128),
+                  blockAnswer(i).substr(0, 128));
+    }
+    EXPECT_EQ(s.words, (std::vector<std::string>{"Reading", "Reading00", "Reading01", "Reading02",
+                                                 "Reading03", "Reading04", "Reading05", "Reading06",
+                                                 "Read OK. It was readed 7 blocks."}));
+    EXPECT_EQ(r.message, "Операция чтения завершена успешно!");
+    EXPECT_TRUE(r.portOpen); // the caller disconnects after the message
+}
+
+TEST(CableRead, ThreeHundredMsBeforeEveryBlockCommand) {
+    Session s;
+    s.openLine();
+    s.line.expect("rdump\r", std::string("02"));
+    s.line.expect("read00\r", blockAnswer(0)).expect("read01\r", blockAnswer(1));
+    CableRead(s.line, s.clock, s.params, s.reporter);
+    // The first byte of "read01" follows the end of block 0's answer (its last byte,
+    // 500 ms of silence and the slice that sees it) by 300 ms and one pause.
+    const std::int64_t firstOfRead01 = s.line.writeTimesUs[6 + 7];
+    const std::int64_t lastOfRead00 = s.line.writeTimesUs[6 + 6];
+    const std::int64_t answer = 2'000 + 1'000 + 131 * 1042; // last answer byte after "\r"
+    EXPECT_GE(firstOfRead01 - lastOfRead00, answer + 500'000 + 300'000 + 1'000);
+    EXPECT_LE(firstOfRead01 - lastOfRead00, answer + 500'000 + 300'000 + 1'000 + 10'000);
+}
+
+TEST(CableRead, CountFailuresGiveTheirCode) {
+    struct Case {
+        std::optional<std::string> answer;
+        std::string words;
+    };
+    const Case cases[] = {
+        {std::string("00"), "Error 0"},
+        {std::string("0G"), "Error 4"},
+        {std::nullopt, "Error 3"},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        s.openLine();
+        s.line.expect("rdump\r", c.answer);
+        const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.status, c.words);
+        EXPECT_EQ(s.line.written, bytes("rdump\r")); // no block command
+        EXPECT_TRUE(r.message.empty());
+        EXPECT_TRUE(r.portOpen);
+    }
+}
+
+TEST(CableRead, FailedBlockEndsTheReadAtOnce) {
+    Session s;
+    s.openLine();
+    s.line.expect("rdump\r", std::string("07"));
+    s.line.expect("read00\r", blockAnswer(0));
+    s.line.expect("read01\r", blockAnswer(1).substr(0, 128) + "ER\r\n");
+    s.line.expect("read02\r", blockAnswer(2));
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.code, StatusBadReply);
+    EXPECT_EQ(s.words.back(), "Error 4");
+    EXPECT_EQ(s.line.matched, 3);
+}
+
+// Blocks never received, and an answer shorter than a block, leave zeros: never bytes
+// of the count's answer or of the previous block's tail.
+TEST(CableRead, ReplyAreaClearedBeforeEachBlock) {
+    Session s;
+    s.openLine();
+    s.line.expect("rdump\r", std::string(200, 'R') + "02");
+    s.line.expect("read00\r", blockAnswer(0).substr(0, 128) + std::string(100, 'T') + "OK\r\n");
+    s.line.expect("read01\r", std::string("xyOK\r\n"));
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.blocks, 2);
+    Bytes expected(896, 0);
+    const std::string b0 = blockAnswer(0);
+    std::copy(b0.begin(), b0.begin() + 128, expected.begin());
+    const std::string b1 = "xyOK\r\n";
+    std::copy(b1.begin(), b1.end(), expected.begin() + 128);
+    EXPECT_EQ(r.image, expected);
+}
+
+TEST(CableRead, VanishedLineEndsWithBadReply) {
+    Session s;
+    s.openLine();
+    s.line.expect("rdump\r", std::string("07"));
+    s.line.expect("read00\r", blockAnswer(0));
+    s.line.expect("read01\r", std::nullopt);
+    s.line.failAtUs = s.clock.us + 3'000'000;
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    EXPECT_EQ(r.status, "Error 4");
+    EXPECT_FALSE(r.portOpen);
+    EXPECT_LT(s.line.reads, 400); // one read per slice at most, no spinning
+}
+
+// The exact byte stream of a write: "pdum04", then per block "prog" hh and the block
+// with its sum.
+TEST(CableWrite, ExactByteStreamWithSums) {
+    Session s;
+    s.openLine();
+    Bytes image(896);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    }
+    std::fill(image.begin() + 256, image.begin() + 384, 0xFF); // block 2
+    Bytes expected = bytes("pdum04\r");
+    s.line.expect("pdum04\r", std::string("OK\r\n"));
+    for (int i = 0; i < 4; ++i) {
+        const Bytes prog = bytes("prog" + hex2(i) + "\r");
+        expected.insert(expected.end(), prog.begin(), prog.end());
+        Step p;
+        p.expect = prog;
+        s.line.expect(p);
+        Step blk;
+        blk.expect.assign(image.begin() + i * 128, image.begin() + i * 128 + 128);
+        unsigned sum = 0;
+        for (std::uint8_t b : blk.expect) {
+            sum += b;
+        }
+        blk.expect.push_back(static_cast<std::uint8_t>(sum >> 8));
+        blk.expect.push_back(static_cast<std::uint8_t>(sum & 0xFF));
+        if (i == 2) {
+            EXPECT_EQ(blk.expect[128], 0x7F);
+            EXPECT_EQ(blk.expect[129], 0x80);
+        }
+        blk.reply = bytes("OK\r\n");
+        expected.insert(expected.end(), blk.expect.begin(), blk.expect.end());
+        s.line.expect(blk);
+    }
+    const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.reporter);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(s.line.written, expected);
+    EXPECT_EQ(s.line.matched, 9);
+    EXPECT_EQ(s.words,
+              (std::vector<std::string>{"Writing", "Writing00", "Writing01", "Writing02",
+                                        "Writing03", "Write OK. It was writed 4 blocks."}));
+    EXPECT_EQ(r.message, "Операция записи завершена успешно!");
+    EXPECT_EQ(r.blocks, 4);
+}
+
+TEST(CableWrite, FailuresShowTheWriteErrorBox) {
+    struct Case {
+        std::optional<std::string> pdumAnswer;
+        std::optional<std::string> block1Answer;
+        std::string words;
+        std::size_t bytesSent;
+    };
+    const Case cases[] = {
+        {std::nullopt, {}, "Error 3", 7},
+        {std::string("ER\r\n"), {}, "Error 4", 7},
+        {std::string("OK\r\n"), std::string("ER\r\n"), "Error 4", 7 + 2 * (7 + 130)},
+        {std::string("OK\r\n"), std::nullopt, "Error 3", 7 + 2 * (7 + 130)},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        s.openLine();
+        const Bytes image(896, 0x11);
+        s.line.expect("pdum04\r", c.pdumAnswer);
+        Bytes block(image.begin(), image.begin() + 128);
+        block.push_back(0x08); // 128 x 0x11 = 0x0880
+        block.push_back(0x80);
+        for (int i = 0; i < 2; ++i) {
+            s.line.expect("prog" + hex2(i) + "\r", std::nullopt);
+            Step blk;
+            blk.expect = block;
+            if (i == 0) {
+                blk.reply = bytes("OK\r\n");
+            } else if (c.block1Answer) {
+                blk.reply = bytes(*c.block1Answer);
+            }
+            s.line.expect(blk);
+        }
+        const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.reporter);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.status, c.words);
+        EXPECT_EQ(r.message, "Операция записи завершена с ошибкой.");
+        EXPECT_EQ(s.line.written.size(), c.bytesSent);
+        EXPECT_TRUE(r.portOpen);
+    }
+}
+
+TEST(CableDisconnect, ClosesAndSendsNothing) {
+    Session s;
+    s.openLine();
+    const SessionResult r = CableDisconnect(s.line, s.reporter);
+    EXPECT_TRUE(r.ok);
+    EXPECT_FALSE(s.line.isOpen());
+    EXPECT_EQ(r.status, "Disconnect");
+    EXPECT_TRUE(s.line.written.empty());
+}
+
+} // namespace
+} // namespace tk::test
