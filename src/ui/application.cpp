@@ -37,7 +37,8 @@ void Application::showEscaped(const QString& what) {
     // Widgets live on the window's thread only: an exception caught on the link
     // thread is shown from there, once the window thread gets to it.
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [what] { showFatal(what); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [what] { showFatal(what); }, Qt::QueuedConnection);
         return;
     }
     showFatal(what);
