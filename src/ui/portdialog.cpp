@@ -1,5 +1,7 @@
 #include "ui/portdialog.h"
 
+#include "link/ports.h"
+
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
@@ -8,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QSlider>
 
@@ -29,8 +30,8 @@ QStringList presentSerialPorts() {
         }
     }
 #else
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        names << info.systemLocation();
+    for (const link::PortInfo& port : link::AvailablePorts()) {
+        names << QString::fromStdString(port.name);
     }
     // /dev/ttyUSB2 before /dev/ttyUSB10.
     QCollator collator;
