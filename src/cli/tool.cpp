@@ -2,6 +2,7 @@
 
 #include "cli/diff.h"
 #include "cli/json_form.h"
+#include "cli/link_commands.h"
 #include "cli/record_io.h"
 #include "cli/summary.h"
 #include "files/format.h"
@@ -173,8 +174,11 @@ int Tool::run(const std::vector<std::string>& args) {
     }
     const std::string& name = args.front();
     if (name == "-h" || name == "--help" || name == "help") {
-        out_ << kToolHelp;
+        out_ << kToolHelp << LinkCommandsHelp();
         return ExitOk;
+    }
+    if (IsLinkCommand(name)) {
+        return RunLinkCommand(args, out_, err_);
     }
     const Command* cmd = findCommand(name);
     if (cmd == nullptr) {

@@ -1,0 +1,275 @@
+// tk515-sim: a simulated TK 515 Pro on a new pseudo-terminal or a serial device.
+#include "files/format.h"
+#include "image/image.h"
+#include "model/defaults.h"
+#include "sim/line.h"
+#include "sim/transmitter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tk;
+using namespace tk::sim;
+
+constexpr const char* kHelp =
+    "Использование: tk515-sim [ФАЙЛ] [-o ВЫХОД] [--device УСТРОЙСТВО] [--fast]\n"
+    "                         [--fault ВИД] [--fault-block N] [--quiet]\n"
+    "\n"
+    "Имитатор передатчика TK 515 Pro на конце последовательной линии: отвечает на\n"
+    "проверку связи \"M\", чтение (\"rdump\", \"read\") и запись (\"pdum\", \"prog\" и блок\n"
+    "с контрольной суммой) так же, как передатчик на кабеле программирования.\n"
+    "\n"
+    "Без --device создаёт новый псевдотерминал и печатает его путь первой строкой;\n"
+    "этот путь указывается программе как порт (tk515 read --port ПУТЬ -o ФАЙЛ).\n"
+    "\n"
+    "  ФАЙЛ               конфигурация передатчика (файл конфигурации); без него -\n"
+    "                     заводская. Записанное в передатчик сохраняется в ФАЙЛ.\n"
+    "  -o ВЫХОД           сохранять записанное в ВЫХОД, а не в ФАЙЛ\n"
+    "  --device ПУТЬ      работать на последовательном порту ПУТЬ (через нуль-модемный\n"
+    "                     кабель) вместо псевдотерминала\n"
+    "  --fast             отвечать без паузы (иначе ответы идут со скоростью 9600 бод)\n"
+    "  --fault ВИД        одна неисправность для проверки и обучения:\n"
+    "                       no-answer    не отвечать ни на что\n"
+    "                       drop-reply   не ответить на блок N (чтение или запись), один раз\n"
+    "                       bad-tail     блок N прочитать с \"ER\" вместо \"OK\" в конце\n"
+    "                       wrong-count  ответить на \"rdump\" числом не из шестнадцатеричных "
+    "цифр\n"
+    "                       count-00     ответить на \"rdump\" числом блоков 00\n"
+    "                       refuse-sum   отвергнуть записываемый блок N (неверная сумма)\n"
+    "                       hang-up      закрыть линию, когда запрошен или передаётся блок N\n"
+    "                       long-reply   ответить на чтение блока N ответом длиннее 500 байт\n"
+    "  --fault-block N    блок для неисправности, 0..51 (по умолчанию 2)\n"
+    "  --quiet            не печатать принятые команды\n"
+    "  -h, --help         эта справка\n"
+    "\n"
+    "Работает до Ctrl+C (или до закрытия линии при hang-up).\n"
+    "Код завершения: 0 - успех, 1 - ошибка, 2 - неверная командная строка.\n";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void onSignal(int) {
+    stopRequested = 1;
+}
+
+struct Options {
+    std::optional<std::string> file;
+    std::optional<std::string> output;
+    std::optional<std::string> device;
+    bool fast = false;
+    bool quiet = false;
+    Fault fault = Fault::None;
+    int faultBlock = 2;
+};
+
+int usage(const std::string& message) {
+    std::cerr << "tk515-sim: " << message << '\n' << "Справка: tk515-sim --help\n";
+    return 2;
+}
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+// Writes the file whole beside its place, then renames it over the old one.
+bool saveWhole(const std::string& path, const std::vector<std::uint8_t>& data) {
+    const std::string temp = path + ".tk515-sim.tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data.data()),
+                  static_cast<std::streamsize>(data.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::optional<std::string>& into) {
+            if (i + 1 == args.size() || args[i + 1].empty()) {
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (a == "-h" || a == "--help") {
+            std::cout << kHelp;
+            return 0;
+        } else if (a == "--fast") {
+            o.fast = true;
+        } else if (a == "--quiet") {
+            o.quiet = true;
+        } else if (a == "-o" || a == "--output") {
+            if (!value(o.output)) {
+                return usage("после " + a + " нужно имя файла");
+            }
+        } else if (a == "--device") {
+            if (!value(o.device)) {
+                return usage("после --device нужен путь к порту");
+            }
+        } else if (a == "--fault") {
+            std::optional<std::string> name;
+            if (!value(name)) {
+                return usage(std::string("после --fault нужен вид: ") + FaultNames());
+            }
+            const auto f = FaultByName(*name);
+            if (!f) {
+                return usage("неизвестная неисправность «" + *name + "»; есть: " + FaultNames());
+            }
+            o.fault = *f;
+        } else if (a == "--fault-block") {
+            std::optional<std::string> n;
+            if (!value(n)) {
+                return usage("после --fault-block нужен номер блока");
+            }
+            try {
+                std::size_t used = 0;
+                o.faultBlock = std::stoi(*n, &used);
+                if (used != n->size() || o.faultBlock < 0 || o.faultBlock > 51) {
+                    throw std::out_of_range(*n);
+                }
+            } catch (const std::exception&) {
+                return usage("номер блока должен быть от 0 до 51: «" + *n + "»");
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            return usage("неизвестный параметр «" + a + "»");
+        } else if (o.file) {
+            return usage("указан лишний файл «" + a + "»");
+        } else {
+            o.file = a;
+        }
+    }
+
+    // The configuration the transmitter holds.
+    Configuration cfg;
+    setdefault(cfg);
+    if (o.file) {
+        const auto data = readFile(*o.file);
+        if (!data) {
+            std::cerr << "tk515-sim: " << *o.file << ": Не могу открыть файл\n";
+            return 1;
+        }
+        if (refile(cfg, *data) != StatusNone) {
+            std::cerr << "tk515-sim: " << *o.file << ": Это не файл конфигурации\n";
+            return 1;
+        }
+    }
+    std::vector<std::uint8_t> image = EncodeImage(cfg);
+    // The firmware version the transmitter reports: 1.05.
+    const std::vector<std::pair<std::size_t, std::uint8_t>> version = {{kVersionMajorOffset, 0x01},
+                                                                       {kVersionMinorOffset, 0x05}};
+    for (const auto& [at, v] : version) {
+        image[at] = v;
+    }
+
+    Transmitter tx(image, o.fault, o.faultBlock);
+    tx.readOnlyBytes = version;
+    const std::optional<std::string> saveTo = o.output ? o.output : o.file;
+    if (!o.quiet) {
+        tx.log = [](const std::string& line) { std::cerr << "tk515-sim: " << line << '\n'; };
+    }
+    tx.onWritten = [&](const std::vector<std::uint8_t>& written, int blocks) {
+        const int ext =
+            std::clamp(static_cast<int>((written.size() / 128 - 7) / 3), 0, kMaxExtBlocks);
+        DecodeImage(cfg, std::span(written).first(ImageSize(ext)), ext);
+        if (!saveTo) {
+            std::cerr << "tk515-sim: записано блоков: " << blocks << '\n';
+            return;
+        }
+        std::vector<std::uint8_t> file;
+        const FileWriteError refusal = wrfile(cfg, file);
+        if (refusal != FileWriteError::None) {
+            std::cerr << "tk515-sim: " << *saveTo
+                      << ": Не сохраняется: " << FileWriteErrorText(refusal) << '\n';
+        } else if (!saveWhole(*saveTo, file)) {
+            std::cerr << "tk515-sim: " << *saveTo << ": Не сохраняется\n";
+        } else {
+            std::cerr << "tk515-sim: записано блоков: " << blocks << ", сохранено в " << *saveTo
+                      << '\n';
+        }
+    };
+
+    std::string error;
+    std::string path;
+    std::unique_ptr<SimLine> line;
+    if (o.device) {
+        line = SimLine::OpenDevice(*o.device, error);
+        path = *o.device;
+    } else {
+        line = SimLine::CreatePty(path, error);
+    }
+    if (!line) {
+        std::cerr << "tk515-sim: " << error << '\n';
+        return 1;
+    }
+    std::cout << path << std::endl;
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    while (!stopRequested) {
+        std::vector<std::uint8_t> in;
+        if (!line->receive(in, 100)) {
+            std::cerr << "tk515-sim: линия закрыта\n";
+            return 1;
+        }
+        if (in.empty()) {
+            continue;
+        }
+        const Answer answer = tx.receive(in, nowMs());
+        for (const auto& reply : answer.replies) {
+            line->send(reply, !o.fast);
+        }
+        if (answer.hangUp) {
+            line->close();
+            std::cerr << "tk515-sim: линия закрыта посреди передачи\n";
+            return 0;
+        }
+    }
+    return 0;
+}
