@@ -2,6 +2,7 @@
 
 #include "link/ports.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
@@ -52,13 +53,11 @@ PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* paren
 
     SelPortLabel = new QLabel(QStringLiteral("Выбранный порт:  "), this);
     SelPortLabel->setObjectName(QStringLiteral("SelPortLabel"));
-    SelPortLabel->setGeometry(8, 12, 100, 20);
 
     // The ports found present; a device path (a pseudo-terminal, an adapter the
     // enumeration misses) may also be typed.
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setGeometry(108, 10, 189, 24);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     // Device names differ by case: completion never turns one into another.
@@ -67,18 +66,15 @@ PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* paren
 
     Label1 = new QLabel(QStringLiteral("Межсимвольная пауза при передаче: "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 44, 210, 20);
 
     Label2 = new QLabel(QStringLiteral("1.0мс"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(222, 44, 75, 20);
     QFont bold = Label2->font();
     bold.setBold(true);
     Label2->setFont(bold);
 
     TxWTrackBar = new QSlider(Qt::Horizontal, this);
     TxWTrackBar->setObjectName(QStringLiteral("TxWTrackBar"));
-    TxWTrackBar->setGeometry(8, 66, 289, 26);
     TxWTrackBar->setRange(1, 99);
     TxWTrackBar->setValue(10);
     TxWTrackBar->setTickPosition(QSlider::TicksBelow);
@@ -89,20 +85,39 @@ PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* paren
 
     PauseMultiplierCB = new QCheckBox(QStringLiteral("Множитель (*10)"), this);
     PauseMultiplierCB->setObjectName(QStringLiteral("PauseMultiplierCB"));
-    PauseMultiplierCB->setGeometry(8, 98, 150, 20);
     connect(PauseMultiplierCB, &QCheckBox::toggled, this, &PortDialog::PauseMultiplierCBClick);
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(136, 126, 75, 25);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &PortDialog::Button1Click);
 
     Button2 = new QPushButton(QStringLiteral("Отмена"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(222, 126, 75, 25);
     Button2->setAutoDefault(false);
     connect(Button2, &QPushButton::clicked, this, &PortDialog::Button2Click);
+
+    // Rows in the fixed client area; each label as wide as its text in the font in use.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(8, 8, 8, 8);
+    rows->setSpacing(6);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(SelPortLabel);
+    portRow->addWidget(ComboBox1, 1);
+    rows->addLayout(portRow);
+    auto* pauseRow = new QHBoxLayout;
+    pauseRow->setSpacing(0);
+    pauseRow->addWidget(Label1);
+    pauseRow->addWidget(Label2, 1);
+    rows->addLayout(pauseRow);
+    rows->addWidget(TxWTrackBar);
+    rows->addWidget(PauseMultiplierCB, 0, Qt::AlignLeft);
+    rows->addStretch(1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(Button1);
+    buttonRow->addWidget(Button2);
+    rows->addLayout(buttonRow);
 }
 
 QString PortDialog::pauseText(std::uint32_t pause, bool multiplied) {

@@ -94,10 +94,17 @@ private slots:
         QCOMPARE(ok().text(), QStringLiteral("OK"));
         QVERIFY(ok().isDefault());
         QCOMPARE(cancel().text(), QStringLiteral("Отмена"));
-        // Every control inside the client area.
+        // Every control inside the client area, every caption whole.
         for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             QVERIFY2(d.rect().contains(w->geometry()), qPrintable(w->objectName()));
         }
+        for (const char* name :
+             {"SelPortLabel", "Label1", "PauseMultiplierCB", "Button1", "Button2"}) {
+            QWidget* w = child(d, name);
+            QVERIFY2(w->width() >= w->sizeHint().width(), name);
+        }
+        QVERIFY(pauseLabel().width() >=
+                pauseLabel().fontMetrics().horizontalAdvance(QStringLiteral("99мс.")));
         // The ports present, in the order given, the one in use selected.
         QStringList items;
         for (int i = 0; i < combo().count(); ++i) {
