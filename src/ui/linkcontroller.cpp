@@ -16,6 +16,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <exception>
+#include <string>
 #include <vector>
 
 namespace tk {
@@ -101,7 +103,18 @@ void LinkController::start(
     QMetaObject::invokeMethod(
         worker,
         [this, worker, cancel, session = std::move(session), done] {
-            link::SessionResult result = session(*worker, *cancel);
+            link::SessionResult result;
+            try {
+                result = session(*worker, *cancel);
+            } catch (const std::exception& e) {
+                // A fault of the program, not of the line: the command still ends, so
+                // the window is not left waiting for it.
+                result = {};
+                result.code = StatusBadReply;
+                result.status = "Error " + std::to_string(static_cast<int>(StatusBadReply));
+                result.message = std::string("Ошибка обмена: ") + e.what();
+                result.portOpen = worker->line().isOpen();
+            }
             QMetaObject::invokeMethod(
                 this, [this, done, result = std::move(result)] { (this->*done)(result); },
                 Qt::QueuedConnection);

@@ -106,10 +106,9 @@ class LinkTest : public QObject {
     void startSimulator(const QStringList& extra = {}) {
         sim_ = std::make_unique<QProcess>();
         sim_->setProcessChannelMode(QProcess::SeparateChannels);
-        sim_->start(QStringLiteral(TK515_SIM),
-                    QStringList{deviceFile_, QStringLiteral("-o"), writtenFile_,
-                                QStringLiteral("--fast"), QStringLiteral("--quiet")} +
-                        extra);
+        sim_->start(QStringLiteral(TK515_SIM), QStringList{deviceFile_, QStringLiteral("-o"),
+                                                           writtenFile_, QStringLiteral("--fast")} +
+                                                   extra);
         QVERIFY2(sim_->waitForStarted(), qPrintable(sim_->errorString()));
         QTRY_VERIFY(sim_->canReadLine());
         pty_ = QString::fromLocal8Bit(sim_->readLine()).trimmed();
@@ -159,7 +158,17 @@ private slots:
 
     void cleanup() {
         app_.reset();
-        sim_.reset();
+        if (sim_) {
+            if (sim_->state() != QProcess::NotRunning) {
+                sim_->terminate();
+                sim_->waitForFinished(5000);
+            }
+            // What the simulator was asked, to see why a case failed.
+            if (QTest::currentTestFailed()) {
+                qInfo("tk515-sim:\n%s", sim_->readAllStandardError().constData());
+            }
+            sim_.reset();
+        }
     }
 
     void connectReadWrite() {
@@ -332,6 +341,26 @@ private slots:
         QVERIFY(cancel().isHidden());
         QVERIFY(progress().isHidden());
         QVERIFY(!window().panelContext().fillGuard());
+    }
+
+    // A port this program already holds: a second window cannot open it.
+    void aPortHeldByAnotherWindow() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        ScriptedPrompts secondPrompts;
+        AppWindows second = createWindows(program_, &secondPrompts);
+        second.main->presetPort(pty_);
+        LinkController& link2 = second.main->link();
+        QSignalSpy ended(&link2, &LinkController::commandEnded);
+        link2.ToolButton7Click();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(secondPrompts.log, QStringList{"! [Порт занят] error"});
+        QVERIFY(!link2.LinkConnected());
+        // The first window's link is untouched and still works.
+        QVERIFY(link().LinkConnected());
+        run("ToolButton4");
+        QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
     }
 
     // Failures of a read or a write leave their code in the status bar.
