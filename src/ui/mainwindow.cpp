@@ -44,9 +44,8 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
            {.updt1 = [this](bool changed) { doc_.updt1(changed); },
             .unvispan = [this] { unvispan(); },
             .telephoneDialog =
-                [this] {
-                    return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted;
-                }}) {
+                [this] { return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted; },
+            .refreshView = [this] { tv1click(); }}) {
     setObjectName(QStringLiteral("TForm1"));
     setGeometry(145, 121, 696, 490);
     QPalette palette = this->palette();
@@ -65,7 +64,17 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     FormCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The widgets (panels, dialogs) hold references into the record, the document and
+    // the panel context, which are members and die after this body. Delete the widget
+    // tree first, while all of them still live: a focus-out handler that runs as a
+    // focused edit goes then still finds its record. The panels go before the status
+    // bar and the menus that their change mark updates.
+    delete takeCentralWidget();
+    while (auto* w = findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        delete w;
+    }
+}
 
 void MainWindow::buildControls() {
     auto* client = new QWidget(this);
@@ -182,6 +191,7 @@ void MainWindow::tv1click() {
     if (ctx_.fillGuard()) {
         return; // a fill or a link command runs: the flag stays theirs
     }
+    ctx_.finishEdits();
     if (const std::optional<NodePosition> position = tree_->selectedPosition()) {
         unvispan();
         if (const std::optional<View> view = viewFor(*position)) {
@@ -229,6 +239,7 @@ void MainWindow::New1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     doc_.New();
 }
 
@@ -236,7 +247,9 @@ void MainWindow::Open1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     if (doc_.Open()) {
+        ctx_.recordReplaced();
         tree_->selectFirst();
         tv1click();
         panels_->general().setobsch();
@@ -246,6 +259,7 @@ void MainWindow::Open1Click() {
 void MainWindow::Save1Click() {
     // Save itself ignores FillGuard; an untitled configuration goes through Save as,
     // which does not.
+    ctx_.finishEdits();
     if (doc_.Untitled()) {
         Saveas1Click();
         return;
@@ -257,6 +271,7 @@ void MainWindow::Saveas1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     doc_.Saveas();
 }
 
@@ -287,6 +302,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // FormClose: a changed configuration is offered for saving; Cancel, or a save
     // that failed, keeps the window open.
+    ctx_.finishEdits();
     if (!doc_.Close()) {
         event->ignore();
         return;
