@@ -106,8 +106,14 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
     int shown = -1;
     bool complete = false;
     while (!complete) {
-        const LineRead got = line_.read(
-            std::span<std::uint8_t>(area + TransferCount, cap - TransferCount), kWaitSliceMs);
+        // Once bytes have come, the slice ends no later than the silence would.
+        int wait = kWaitSliceMs;
+        if (TransferCount > 0) {
+            const std::int64_t untilSilence = lastByte + readIntervalMs_ + 1 - clock_.nowMs();
+            wait = static_cast<int>(std::clamp<std::int64_t>(untilSilence, 1, kWaitSliceMs));
+        }
+        const LineRead got =
+            line_.read(std::span<std::uint8_t>(area + TransferCount, cap - TransferCount), wait);
         if (got.failed) {
             // The line vanished or the driver failed: no reply will come.
             StatusCode = StatusBadReply;

@@ -66,7 +66,11 @@ bool QSerialLine::isOpen() const {
 
 void QSerialLine::purge() {
     if (isOpen()) {
-        port_->clear(QSerialPort::AllDirections);
+        // What has arrived is discarded. Bytes written are handed to the driver one at a
+        // time and are on their way: flushing the output would lose the end of the last
+        // command (a pseudo-terminal drops what its far end has not read yet, a UART what
+        // is still in its queue).
+        port_->clear(QSerialPort::Input);
         port_->clearError();
     }
 }

@@ -52,7 +52,8 @@ public:
 
     virtual bool isOpen() const = 0;
 
-    // Discards whatever waits in both directions (driver queues and own buffers).
+    // Discards whatever has arrived and not been read (driver queue and own buffers).
+    // Bytes already written are not recalled: they are on the line.
     virtual void purge() = 0;
 
     // Starts writing one byte and waits at most waitMs for it to leave. False when

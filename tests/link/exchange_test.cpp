@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tk::test {
 namespace {
 
@@ -80,6 +82,7 @@ TEST(Exchange, TailsAtExactPositionsFromTheEnd) {
         {M, "M\rMOK\r\n", true},
         {M, "MOK\r\n\r\n", false},
         {M, "OK\r\n", false},
+        {M, "MOK\n\r", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
@@ -143,6 +146,11 @@ TEST(Exchange, TimeOutOnlyAfterMoreThanTTimes100Ms) {
         ASSERT_GE(b.progress.size(), 2u);
         EXPECT_EQ(b.progress[b.progress.size() - 2], 100);
         EXPECT_EQ(b.progress.back(), 100);
+        // elapsed / T after each slice: rising from its first value to 100.
+        EXPECT_EQ(b.progress.front(), 10 / T);
+        EXPECT_TRUE(std::is_sorted(b.progress.begin(), b.progress.end()));
+        // Each value once (T = 1: 10, 20, ... 100; else 0 ... 100), then 100 at the end.
+        EXPECT_EQ(b.progress.size(), T == 1 ? 11u : 102u);
         // One read per 10 ms slice: the wait does not spin.
         EXPECT_EQ(b.line.reads, T * 10 + 1);
     }

@@ -1,0 +1,142 @@
+// The QSerialPort line on a real pseudo-terminal: the test holds the master end.
+#include "link/qserialline.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tk::link {
+namespace {
+
+class Pty {
+public:
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+            termios t{};
+            ::tcgetattr(master, &t);
+            ::cfmakeraw(&t);
+            ::tcsetattr(master, TCSANOW, &t);
+            path = ::ptsname(master);
+        }
+    }
+    ~Pty() { closeMaster(); }
+    void closeMaster() {
+        if (master >= 0) {
+            ::close(master);
+            master = -1;
+        }
+    }
+    std::string readMaster(int timeoutMs) {
+        std::string got;
+        pollfd p{master, POLLIN, 0};
+        while (::poll(&p, 1, timeoutMs) > 0) {
+            char buf[64];
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            if (n <= 0) {
+                break;
+            }
+            got.append(buf, static_cast<std::size_t>(n));
+        }
+        return got;
+    }
+    void writeMaster(const std::string& s) {
+        ASSERT_EQ(::write(master, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+    }
+
+    int master = -1;
+    std::string path;
+};
+
+std::string readAll(QSerialLine& line, int slices) {
+    std::string got;
+    std::uint8_t buf[64];
+    for (int i = 0; i < slices; ++i) {
+        const LineRead r = line.read(buf, 10);
+        got.append(reinterpret_cast<char*>(buf), r.count);
+    }
+    return got;
+}
+
+TEST(QSerialLine, OpensAPtyExclusivelyAndMovesBytes) {
+    Pty pty;
+    ASSERT_FALSE(pty.path.empty());
+    QSerialLine line;
+    ASSERT_TRUE(line.open(pty.path)) << line.error();
+    // DTR and RTS cannot be set on a pseudo-terminal; the settings are accepted anyway.
+    EXPECT_TRUE(line.configure(LineSettings{}));
+    EXPECT_TRUE(line.isOpen());
+
+    QSerialLine second;
+    EXPECT_FALSE(second.open(pty.path));
+    EXPECT_FALSE(second.error().empty());
+    EXPECT_FALSE(line.open(pty.path)); // open already
+
+    for (const char c : std::string("M\r\x11\x13\xFF")) {
+        EXPECT_TRUE(line.writeByte(static_cast<std::uint8_t>(c), 10));
+    }
+    EXPECT_EQ(pty.readMaster(100), std::string("M\r\x11\x13\xFF")); // no XON/XOFF, 8 bits
+
+    pty.writeMaster(std::string("MOK\r\n\x11\x00", 7));
+    EXPECT_EQ(readAll(line, 10), std::string("MOK\r\n\x11\x00", 7)); // no CR/LF translation
+
+    pty.writeMaster("stale");
+    ::usleep(50'000);
+    line.purge();
+    EXPECT_EQ(readAll(line, 3), "");
+
+    line.close();
+    EXPECT_FALSE(line.isOpen());
+    QSerialLine third;
+    EXPECT_TRUE(third.open(pty.path)); // free again after close
+}
+
+// The far end goes away: the read fails once, the line is closed, and waiting on it
+// costs nothing more.
+TEST(QSerialLine, VanishedLineClosesAndFailsAtOnce) {
+    Pty pty;
+    QSerialLine line;
+    ASSERT_TRUE(line.open(pty.path));
+    ASSERT_TRUE(line.configure(LineSettings{}));
+    pty.closeMaster();
+    std::uint8_t buf[16];
+    QElapsedTimer t;
+    t.start();
+    LineRead r;
+    int reads = 0;
+    while (!r.failed && reads < 100) {
+        r = line.read(buf, 10);
+        ++reads;
+    }
+    EXPECT_TRUE(r.failed);
+    EXPECT_LE(reads, 2);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_LT(t.elapsed(), 100);
+    EXPECT_FALSE(line.writeByte('M', 10));
+    EXPECT_TRUE(line.read(buf, 10).failed);
+}
+
+TEST(QSerialLine, AbsentDeviceIsNotOpened) {
+    QSerialLine line;
+    EXPECT_FALSE(line.open("/dev/tk515-no-such-port"));
+    EXPECT_FALSE(line.isOpen());
+    std::uint8_t buf[4];
+    EXPECT_TRUE(line.read(buf, 10).failed);
+}
+
+} // namespace
+} // namespace tk::link
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

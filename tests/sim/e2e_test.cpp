@@ -1,0 +1,264 @@
+// tk515 against tk515-sim over a real pseudo-terminal: the real programs, the real
+// serial port code, the real timing of the line.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const QString kTool = QStringLiteral(TK515_PROGRAM);
+const QString kSim = QStringLiteral(TK515_SIM_PROGRAM);
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 ms = 0;
+};
+
+ToolRun runTool(const QStringList& args, int timeoutMs = 60000) {
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(kTool, args);
+    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
+    ToolRun r;
+    r.ms = t.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A simulator on a new pseudo-terminal, stopped at the end of the test.
+class Sim {
+public:
+    explicit Sim(const QStringList& args) {
+        proc_.start(kSim, args);
+        if (proc_.waitForStarted(5000)) {
+            while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
+            }
+            port = QString::fromUtf8(proc_.readLine()).trimmed();
+        }
+    }
+    ~Sim() {
+        if (proc_.state() != QProcess::NotRunning) {
+            proc_.terminate();
+            if (!proc_.waitForFinished(3000)) {
+                proc_.kill();
+                proc_.waitForFinished(3000);
+            }
+        }
+    }
+    bool finished(int ms) { return proc_.waitForFinished(ms); }
+    QString log() { return QString::fromUtf8(proc_.readAllStandardError()); }
+
+    QString port;
+
+private:
+    QProcess proc_;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    // A configuration that differs from the factory one in the first 512 image bytes.
+    QString changedConfiguration(const char* name) {
+        const QString json = path("changes.json");
+        QFile f(json);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"ObjNum": 4660, "TimeOfInp": 33, "TimeOfOut": 41})");
+        f.close();
+        const QString out = path(name);
+        EXPECT_EQ(runTool({"import", json, "-o", out}).exitCode, 0);
+        return out;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(EndToEnd, ReadGivesTheServedFileByteForByte) {
+    const QString served = changedConfiguration("served.t61");
+    Sim sim({served, "--fast", "--quiet"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const QString out = path("read.t61");
+    const QString trace = path("trace.txt");
+    const ToolRun r = runTool({"read", "--port", sim.port, "-o", out, "--trace", trace});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(contents(out), contents(served));
+    EXPECT_TRUE(r.err.startsWith("Connecting\nConnect\nReading\nReading00\n"));
+    EXPECT_TRUE(r.err.contains("Reading06\nRead OK. It was readed 7 blocks.\nDisconnect\n"));
+    EXPECT_TRUE(r.out.contains("Операция чтения завершена успешно!"));
+    const QByteArray t = contents(trace);
+    EXPECT_TRUE(t.contains("open " + sim.port.toUtf8()));
+    EXPECT_TRUE(t.contains("> 4D  |M|"));
+    EXPECT_TRUE(t.contains("< 4D 4F 4B 0D 0A  |MOK..|"));
+    EXPECT_TRUE(t.contains("close"));
+}
+
+TEST_F(EndToEnd, WriteVerifyStoresTheFileInTheTransmitter) {
+    const QString written = changedConfiguration("written.t61");
+    const QString stored = path("stored.t61");
+    Sim sim({"-o", stored, "--fast"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const ToolRun r = runTool({"write", "--port", sim.port, written, "--verify", "--pause", "5"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Writing\nWriting00\nWriting01\nWriting02\nWriting03\n"
+                               "Write OK. It was writed 4 blocks.\nDisconnect\n"));
+    EXPECT_TRUE(r.out.contains("Операция записи завершена успешно!"));
+    EXPECT_TRUE(r.out.contains("без различий"));
+    EXPECT_EQ(contents(stored), contents(written));
+}
+
+// Each fault of the simulator once: the command ends with its message and status 1,
+// and the port is closed (a second command on the same line works).
+TEST_F(EndToEnd, FaultsEndWithTheirMessage) {
+    struct Case {
+        const char* fault;
+        const char* command;
+        const char* status;  // last words before Disconnect
+        const char* message; // in the failure message
+    };
+    const Case cases[] = {
+        {"bad-tail", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ"},
+        {"wrong-count", "read", "Reading\nError 4\nDisconnect\n", "неверный ответ"},
+        {"count-00", "read", "Reading\nError 0\nDisconnect\n", "0 блоков"},
+        {"long-reply", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ"},
+        {"refuse-sum", "write", "Writing02\nError 4\nDisconnect\n",
+         "Операция записи завершена с ошибкой."},
+    };
+    const QString file = changedConfiguration("file.t61");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        Sim sim({"--fast", "--fault", c.fault, "-o", path("stored.t61")});
+        ASSERT_FALSE(sim.port.isEmpty());
+        const QStringList args =
+            std::string(c.command) == "read"
+                ? QStringList{"read", "--port", sim.port, "-o", path("out.t61")}
+                : QStringList{"write", "--port", sim.port, file};
+        const ToolRun r = runTool(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.status))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        if (std::string(c.fault) == "refuse-sum") {
+            // Faults strike once: the port was closed and is free for the next command.
+            EXPECT_EQ(runTool(args).exitCode, 0);
+        }
+    }
+    EXPECT_FALSE(QFile::exists(path("out.t61")));
+}
+
+TEST_F(EndToEnd, DroppedReplyTimesOutAndThePortIsFreeAgain) {
+    Sim sim({"--fast", "--fault", "drop-reply", "--fault-block", "1"});
+    const QString out = path("out.t61");
+    const ToolRun r = runTool({"read", "--port", sim.port, "-o", out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Reading01\nError 3\nDisconnect\n")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("не ответил вовремя"));
+    EXPECT_GE(r.ms, 8000); // the block's 8 s time-out
+    const ToolRun again = runTool({"read", "--port", sim.port, "-o", out});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+}
+
+// The far end closes the line mid-transfer: the wait ends at once with a bad reply,
+// the port is closed, and the tool does not spin on the vanished line.
+TEST_F(EndToEnd, LineClosedMidTransferEndsAtOnce) {
+    Sim sim({"--fast", "--fault", "hang-up", "--fault-block", "3"});
+    const ToolRun r = runTool({"read", "--port", sim.port, "-o", path("out.t61")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Reading03\nError 4\n")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Disconnect")); // closed already
+    EXPECT_TRUE(r.err.contains("линия пропала"));
+    EXPECT_LT(r.ms, 7000); // 4 blocks of about 0.8 s, not the 8 s time-out
+    EXPECT_TRUE(sim.finished(3000));
+}
+
+// A silent transmitter: 10 probes of 2 s, "No connect". Meanwhile the port is held,
+// and a second command on it is refused with "Порт занят" at once.
+TEST_F(EndToEnd, NoAnswerAndPortBusy) {
+    Sim sim({"--fast", "--fault", "no-answer"});
+    QProcess first;
+    first.start(kTool, {"read", "--port", sim.port, "-o", path("out.t61")});
+    ASSERT_TRUE(first.waitForStarted());
+    QThread::msleep(1500);
+    const ToolRun busy = runTool({"read", "--port", sim.port, "-o", path("out2.t61")});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_TRUE(busy.err.contains("Порт занят")) << busy.err.toStdString();
+    EXPECT_TRUE(busy.err.contains("Connecting\nNo connect\n"));
+    EXPECT_LT(busy.ms, 3000);
+
+    ASSERT_TRUE(first.waitForFinished(40000));
+    EXPECT_EQ(first.exitCode(), 1);
+    const QString err = QString::fromUtf8(first.readAllStandardError());
+    EXPECT_TRUE(err.contains("Connecting\nNo connect\n")) << err.toStdString();
+    EXPECT_TRUE(err.contains("нет связи"));
+}
+
+TEST_F(EndToEnd, AbsentPortIsBusy) {
+    const ToolRun r = runTool({"read", "--port", path("no-such-tty"), "-o", path("out.t61")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Порт занят"));
+}
+
+TEST(CommandLine, UsageErrorsAndHelp) {
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{"read", "-o", "x.t61"}, 2, "--port"},
+        {{"read", "--port", "/dev/null"}, 2, "-o"},
+        {{"write", "--port", "/dev/null"}, 2, "ожидается файлов: 1"},
+        {{"read", "--port", "p", "-o", "x", "--pause", "0"}, 2, "от 1 до 990"},
+        {{"read", "--port", "p", "-o", "x", "--pause", "991"}, 2, "от 1 до 990"},
+        {{"read", "--port", "p", "-o", "x", "--verify"}, 2, "--verify"},
+        {{"read", "--help"}, 0, "--trace"},
+        {{"write", "--help"}, 0, "--verify"},
+        {{"--help"}, 0, "write --port"},
+        {{"ports"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const ToolRun r = runTool(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE((r.out + r.err).contains(QString::fromUtf8(c.text)));
+    }
+}
+
+TEST(Simulator, HelpAndBadOptions) {
+    QProcess help;
+    help.start(kSim, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(5000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QString text = QString::fromUtf8(help.readAllStandardOutput());
+    for (const char* fault : {"no-answer", "drop-reply", "bad-tail", "wrong-count", "count-00",
+                              "refuse-sum", "hang-up", "long-reply", "--fast"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(fault))) << fault;
+    }
+    for (const QStringList& bad :
+         {QStringList{"--fault", "fire"}, QStringList{"--fault-block", "x"},
+          QStringList{"a.t61", "b.t61"}}) {
+        QProcess p;
+        p.start(kSim, bad);
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 2);
+    }
+}
+
+} // namespace
