@@ -355,9 +355,11 @@ void LinkController::closeLine() {
     if (busy() || !LinkConnected_) {
         return;
     }
+    // The link thread is idle (no command runs): the port is closed at once, before the
+    // window goes.
     LinkWorker* worker = worker_;
     QMetaObject::invokeMethod(
-        worker, [worker] { worker->line().close(); }, Qt::QueuedConnection);
+        worker, [worker] { worker->line().close(); }, Qt::BlockingQueuedConnection);
     heldPort_.clear();
     updt2(false);
 }

@@ -235,6 +235,24 @@ private slots:
         connectLink();
     }
 
+    // Closing the window lets the port go: another window connects at once.
+    void closingTheWindowLetsThePortGo() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        QVERIFY(window().close());
+        ScriptedPrompts secondPrompts;
+        AppWindows second = createWindows(program_, &secondPrompts);
+        second.main->presetPort(pty_);
+        LinkController& link2 = second.main->link();
+        link2.useClock(std::make_unique<FastClock>());
+        QSignalSpy ended(&link2, &LinkController::commandEnded);
+        link2.ToolButton7Click();
+        QVERIFY(ended.wait(10000));
+        QVERIFY(secondPrompts.log.isEmpty());
+        QVERIFY(link2.LinkConnected());
+    }
+
     // Cancel in the save question abandons the read: the changes stay, nothing goes
     // over the line, the link stays connected.
     void cancelInTheSaveQuestionAbandonsTheRead() {
