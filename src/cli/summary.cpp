@@ -1,6 +1,8 @@
 #include "cli/summary.h"
 
 #include "model/cp1251.h"
+#include "model/input_rules.h"
+#include "model/options_rules.h"
 #include "model/packing.h"
 
 #include <sstream>
@@ -25,15 +27,6 @@ std::string telephones(std::int32_t mask) {
         }
     }
     return out.empty() ? "—" : out;
-}
-
-// Hexadecimal digits of an input's report bytes, as the inputs panel shows them.
-std::string digits(std::initializer_list<std::pair<std::int32_t, int>> tetrads) {
-    std::string out;
-    for (const auto& [value, n] : tetrads) {
-        out += TetraToChar(value, n);
-    }
-    return out;
 }
 
 class Lines {
@@ -72,10 +65,10 @@ void arming(const Configuration& c, Lines& out) {
 
 void miscellaneous(const Configuration& c, Lines& out) {
     out.section("Разное:");
-    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo((c.Options & OptCyrillic) != 0));
-    out.item("Тональный набор: ", yesNo((c.Options & OptToneDialling) != 0));
+    out.item("Условие ИЛИ для отчета CID DialUP: ", yesNo(HasOption(c.Options, OptCyrillic)));
+    out.item("Тональный набор: ", yesNo(HasOption(c.Options, OptToneDialling)));
     out.item("Звуковое подтверждение о неготовности зон: ",
-             yesNo((c.Options & OptZoneNotReady) != 0));
+             yesNo(HasOption(c.Options, OptZoneNotReady)));
     out.item("Количество попыток дозвона: ", std::to_string(c.NumOfAttemptsCallMain));
     out.item("Свингер: ", std::to_string(c.SvingerCount));
 }
@@ -95,18 +88,13 @@ void inputs(const Configuration& c, Lines& out) {
         out.item("Вход № " + std::to_string(n), "");
         out.item("Тип зоны: ", ZoneTypeName(in), 2);
         out.item("Контакты входа: ", ContactTypeName(in), 2);
-        out.item("Включать сирену при тревоге: ", yesNo((in.Flags & 0x04) != 0), 2);
+        out.item("Включать сирену при тревоге: ", yesNo(HasSiren(in)), 2);
         out.item("Раздел: ", std::to_string(in.Partition), 2);
         out.item("Параметры CID DialUp отчета:", "", 2);
-        out.item(
-            "Номер объекта: ",
-            digits({{in.ObjNum[0], 1}, {in.ObjNum[0], 0}, {in.ObjNum[1], 1}, {in.ObjNum[1], 0}}),
-            3);
-        out.item("Код события: ", digits({{in.EvCode[0], 0}, {in.EvCode[1], 1}, {in.EvCode[1], 0}}),
-                 3);
-        out.item("Номер входа: ", digits({{in.InpNum[0], 0}, {in.InpNum[1], 1}, {in.InpNum[1], 0}}),
-                 3);
-        out.item("Номер раздела: ", digits({{in.PartNum, 1}, {in.PartNum, 0}}), 3);
+        out.item("Номер объекта: ", ObjNumDigits(in), 3);
+        out.item("Код события: ", EvCodeDigits(in), 3);
+        out.item("Номер входа: ", InpNumDigits(in), 3);
+        out.item("Номер раздела: ", PartNumDigits(in), 3);
         out.item("CID DialUp: ", telephones(in.DialUpMask), 2);
         out.item("Alarm: ", telephones(in.AlarmMask), 2);
     }
@@ -150,38 +138,13 @@ void comments(const Configuration& c, Lines& out) {
 } // namespace
 
 std::string ZoneTypeName(const Input& in) {
-    // Tested in this order, each match overriding the one before, as the inputs panel
-    // selects its radio item.
-    static constexpr std::pair<std::int32_t, const char*> kOrder[] = {
-        {ZoneEntryExit, "вход/выход"},        {ZoneTwentyFourHour, "круглосуточная"},
-        {ZonePerimeter, "периметр"},          {ZoneWalkThrough, "проходная"},
-        {ZoneArmDisarm, "постановка/снятие"},
-    };
-    std::string name = "не выбран";
-    for (const auto& [bit, text] : kOrder) {
-        if ((in.ZoneType & bit) != 0) {
-            name = text;
-        }
-    }
-    return name;
+    const int item = ZoneItemOf(in.ZoneType);
+    return item == kNoItem ? std::string("не выбран") : std::string(ZoneItemText(item));
 }
 
 std::string ContactTypeName(const Input& in) {
-    if ((in.ZoneType & ZoneArmDisarm) != 0) {
-        // The blank after "нормально" is a no-break space, as in the window.
-        return (in.Flags & 0x12) != 0 ? "постановка/снятие импульсом 0.5 сек"
-                                      : "нормально\u00A0замкнутые (снят с охраны)";
-    }
-    if ((in.Flags & 0x40) != 0) {
-        return "шлейфовый резистор";
-    }
-    if ((in.Flags & 0x10) != 0) {
-        return "нормально разомкнуты";
-    }
-    if ((in.Flags & 0x20) != 0) {
-        return "шлейфовый резистор";
-    }
-    return "нормально замкнуты";
+    return std::string(
+        ContactItems(ContactListFor(in.ZoneType))[static_cast<std::size_t>(ContactItemOf(in))]);
 }
 
 std::string Summary(const Configuration& cfg) {

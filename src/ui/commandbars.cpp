@@ -77,6 +77,9 @@ CommandBars::CommandBars(QWidget* dock) {
     Write1 = addItem(Command1, "Write1", QStringLiteral("Запись"), 7);
     Udalread1 = addItem(Command1, "Udalread1", QStringLiteral("Удаленное чтение"), 8);
     Udalwrite1 = addItem(Command1, "Udalwrite1", QStringLiteral("Удаленная запись"), 9);
+    // The remote link is not built in yet: its commands stay disabled until it is.
+    Udalread1->setEnabled(false);
+    Udalwrite1->setEnabled(false);
 
     Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("Параметры"));
     Port1 = addItem(Setting1, "Port1", QStringLiteral("Порт"), 11);
@@ -105,19 +108,15 @@ CommandBars::CommandBars(QWidget* dock) {
     addSeparator(ToolBar2, "ToolButton10");
 }
 
-void CommandBars::updt2(bool connected, bool linkAvailable) {
+void CommandBars::updt2(bool connected) {
     for (QAction* item : {Read1, Write1}) {
         item->setEnabled(connected);
     }
-    for (QToolButton* button : {ToolButton4, ToolButton6}) {
+    for (QToolButton* button : {ToolButton4, ToolButton6, ToolButton9}) {
         button->setEnabled(connected);
     }
-    ToolButton9->setEnabled(connected && linkAvailable);
-    ToolButton7->setEnabled(!connected && linkAvailable);
+    ToolButton7->setEnabled(!connected);
     Connect1->setText(connected ? kDisconnectCaption : kConnectCaption);
-    for (QAction* item : {Connect1, Udalread1, Udalwrite1, Port1}) {
-        item->setEnabled(linkAvailable);
-    }
 }
 
 } // namespace tk

@@ -6,6 +6,7 @@
 #include "ui/commandbars.h"
 #include "ui/helpwindow.h"
 #include "ui/layout.h"
+#include "ui/linkcontroller.h"
 #include "ui/navigation.h"
 #include "ui/panels/generalpanel.h"
 #include "ui/panelstack.h"
@@ -43,9 +44,8 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
            {.updt1 = [this](bool changed) { doc_.updt1(changed); },
             .unvispan = [this] { unvispan(); },
             .telephoneDialog =
-                [this] {
-                    return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted;
-                }}) {
+                [this] { return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted; },
+            .refreshView = [this] { tv1click(); }}) {
     setObjectName(QStringLiteral("TForm1"));
     setGeometry(145, 121, 696, 490);
     QPalette palette = this->palette();
@@ -64,7 +64,17 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     FormCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The widgets (panels, dialogs) hold references into the record, the document and
+    // the panel context, which are members and die after this body. Delete the widget
+    // tree first, while all of them still live: a focus-out handler that runs as a
+    // focused edit goes then still finds its record. The panels go before the status
+    // bar and the menus that their change mark updates.
+    delete takeCentralWidget();
+    while (auto* w = findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        delete w;
+    }
+}
 
 void MainWindow::buildControls() {
     auto* client = new QWidget(this);
@@ -104,6 +114,17 @@ void MainWindow::buildControls() {
         }
     }
     setStatusBar(status_);
+
+    link_ = std::make_unique<LinkController>(
+        this,
+        LinkController::Widgets{.bars = *bars_,
+                                .ProgressBar1 = progress_,
+                                .Btotmsv = cancel_,
+                                .statusPanel1 = statusPanels_[1]},
+        ctx_, doc_, PortName_,
+        LinkController::Hooks{
+            .refreshPanel = [this] { tv1click(); },
+            .showPortName = [this](const QString& name) { statusPanels_[0]->setText(name); }});
 }
 
 void MainWindow::connectCommands() {
@@ -118,10 +139,17 @@ void MainWindow::connectCommands() {
     connect(b.Exit1, &QAction::triggered, this, &MainWindow::Exit1Click);
     connect(b.Help2, &QAction::triggered, this, &MainWindow::Help2Click);
     connect(b.About1, &QAction::triggered, this, &MainWindow::About1Click);
-    connect(cancel_, &QPushButton::clicked, this, &MainWindow::BtotmsvClick);
     connect(tree_, &NavigationTree::treeClicked, this, &MainWindow::tv1click);
-    // Connect1, Read1, Write1, Udalread1, Udalwrite1, Port1 and their buttons come with
-    // the link; until then updt2 keeps them disabled.
+    LinkController* link = link_.get();
+    connect(b.Connect1, &QAction::triggered, link, &LinkController::ToolButton7Click);
+    connect(b.ToolButton7, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
+    connect(b.ToolButton9, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
+    connect(b.Read1, &QAction::triggered, link, &LinkController::Read1Click);
+    connect(b.ToolButton4, &QToolButton::clicked, link, &LinkController::Read1Click);
+    connect(b.Write1, &QAction::triggered, link, &LinkController::Write1Click);
+    connect(b.ToolButton6, &QToolButton::clicked, link, &LinkController::Write1Click);
+    connect(cancel_, &QPushButton::clicked, link, &LinkController::BtotmsvClick);
+    connect(b.Port1, &QAction::triggered, link, &LinkController::Port1Click);
 }
 
 void MainWindow::attachDialogs(TelephoneDialog* telephone, AboutBox* about) {
@@ -163,6 +191,7 @@ void MainWindow::tv1click() {
     if (ctx_.fillGuard()) {
         return; // a fill or a link command runs: the flag stays theirs
     }
+    ctx_.finishEdits();
     if (const std::optional<NodePosition> position = tree_->selectedPosition()) {
         unvispan();
         if (const std::optional<View> view = viewFor(*position)) {
@@ -177,14 +206,21 @@ void MainWindow::unvispan() {
 }
 
 void MainWindow::updt2(bool connected) {
-    LinkConnected_ = connected;
-    bars_->updt2(connected, linkAvailable_);
-    cancel_->hide();
+    link_->updt2(connected);
 }
 
-void MainWindow::setLinkCommandsAvailable(bool available) {
-    linkAvailable_ = available;
-    updt2(LinkConnected_);
+bool MainWindow::LinkConnected() const {
+    return link_->LinkConnected();
+}
+
+bool MainWindow::ConnectRetryAllowed() const {
+    return link_->ConnectRetryAllowed();
+}
+
+void MainWindow::presetPort(const QString& portName) {
+    PortName_ = portName;
+    presetPort_ = portName;
+    statusPanels_[0]->setText(PortName_);
 }
 
 void MainWindow::rereg() {
@@ -203,6 +239,7 @@ void MainWindow::New1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     doc_.New();
 }
 
@@ -210,7 +247,9 @@ void MainWindow::Open1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     if (doc_.Open()) {
+        ctx_.recordReplaced();
         tree_->selectFirst();
         tv1click();
         panels_->general().setobsch();
@@ -220,6 +259,7 @@ void MainWindow::Open1Click() {
 void MainWindow::Save1Click() {
     // Save itself ignores FillGuard; an untitled configuration goes through Save as,
     // which does not.
+    ctx_.finishEdits();
     if (doc_.Untitled()) {
         Saveas1Click();
         return;
@@ -231,6 +271,7 @@ void MainWindow::Saveas1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    ctx_.finishEdits();
     doc_.Saveas();
 }
 
@@ -253,20 +294,23 @@ void MainWindow::About1Click() {
     }
 }
 
-void MainWindow::BtotmsvClick() {
-    if (ConnectRetryAllowed_) {
-        ConnectRetryAllowed_ = false;
-    }
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A transfer in progress is not cut off: the window stays and says why.
+    if (!link_->mayClose()) {
+        event->ignore();
+        return;
+    }
     // FormClose: a changed configuration is offered for saving; Cancel, or a save
     // that failed, keeps the window open.
+    ctx_.finishEdits();
     if (!doc_.Close()) {
         event->ignore();
         return;
     }
-    tk::wrreg(PortName_);
+    link_->closeLine();
+    if (!presetPort_ || PortName_ != *presetPort_) {
+        tk::wrreg(PortName_);
+    }
     event->accept();
 }
 

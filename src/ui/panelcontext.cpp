@@ -18,4 +18,24 @@ bool PanelContext::runTelephoneDialog() const {
     return services_.telephoneDialog && services_.telephoneDialog();
 }
 
+void PanelContext::refreshView() const {
+    if (services_.refreshView) {
+        services_.refreshView();
+    }
+}
+
+void PanelContext::addEditFinisher(std::function<void()> finisher) {
+    finishers_.push_back(std::move(finisher));
+}
+
+void PanelContext::finishEdits() const {
+    for (const auto& finish : finishers_) {
+        finish();
+    }
+}
+
+void PanelContext::recordReplaced() const {
+    editor_.ObjNumChanged = 0;
+}
+
 } // namespace tk

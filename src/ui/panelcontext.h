@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace tk {
 
@@ -22,6 +23,8 @@ public:
         std::function<void(bool)> updt1;       // sets or clears the change mark
         std::function<void()> unvispan;        // hides every settings panel and sub-panel
         std::function<bool()> telephoneDialog; // runs the telephone dialog; true on OK
+        // Fills the selected tree node's view again (the window's tv1click).
+        std::function<void()> refreshView;
     };
 
     PanelContext(Configuration& cfg, EditorState& editor, Prompts& prompts, Services services)
@@ -39,6 +42,21 @@ public:
     // Shows the telephone dialog over TelDialogText; true when it was closed with OK.
     bool runTelephoneDialog() const;
 
+    // Fills the current view again from the record, as a click on the selected node
+    // does. Call it with FillGuard clear (after the handler's guard is gone).
+    void refreshView() const;
+
+    // Edits that a panel completes only when the focus leaves it (the object number's
+    // SMS texts) register a finisher here. The window runs finishEdits() before the
+    // record is saved, written to the transmitter, replaced or another view is shown,
+    // so no command ever sees a half-finished edit.
+    void addEditFinisher(std::function<void()> finisher);
+    void finishEdits() const;
+
+    // The record was replaced as a whole (New, Open, a read): editing state that
+    // belongs to the old record is dropped (ObjNumChanged).
+    void recordReplaced() const;
+
     // The number the telephone dialog receives and returns.
     QString TelDialogText = QStringLiteral("44");
 
@@ -49,6 +67,7 @@ private:
     EditorState& editor_;
     Prompts& prompts_;
     Services services_;
+    std::vector<std::function<void()>> finishers_;
     bool fillGuard_ = false;
 };
 

@@ -1,7 +1,12 @@
-// Panel000: the transmitter's serial number, version and comments.
+// Panel000: the transmitter's serial number, its own telephone number, the version
+// read from it and the installer's comments.
 #pragma once
 
 #include "ui/panels/settingspanel.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 
 namespace tk {
 
@@ -11,6 +16,31 @@ public:
     GeneralPanel(PanelContext& ctx, QWidget* parent);
 
     void setobsch();
+
+    // The longest serial and telephone number the file keeps.
+    static constexpr int kSerialMax = 15;
+    static constexpr int kTelephoneMax = 15;
+    static const QString kTelephoneCharacters;
+
+    // The memo's text as comment lines: one line per text line, no trailing empty
+    // lines, none at all for an empty text.
+    static std::vector<Text> memoLines(const QString& text);
+    // Comment lines with every line break inside them split into lines of their own.
+    static std::vector<Text> splitCommentLines(const std::vector<Text>& lines);
+
+private:
+    bool Panel000TxSerialNumEdKeyPress(QKeyEvent* event);
+    void Panel000TxSerialNumEdChange(const QString& text);
+    void Panel000TxTlfNumEdChange(const QString& text);
+    void Panel000CommentsMemoChange();
+
+    QLabel* Panel000Label1;
+    QLineEdit* Panel000TxSerialNumEd;
+    QLabel* Panel000TxTlfNumLabel;
+    QLineEdit* Panel000TxTlfNumEd;
+    QLabel* Panel000TxVerLabel;
+    QLabel* Panel000Label3;
+    QPlainTextEdit* Panel000CommentsMemo;
 };
 
 } // namespace tk

@@ -11,35 +11,216 @@
 //
 // The main window knows a panel only through this class and the tree's dispatch
 // table; all six share one rectangle and the panel stack lays them out.
+//
+// The helpers below make a handler a line or two:
+//
+//     void OtherPanel::SomeCbClick() {
+//         write([&](Configuration& cfg) { setOption(cfg.Options, OptX, SomeCb->isChecked()); });
+//     }
 #pragma once
 
 #include "ui/panelcontext.h"
 
 #include <QFrame>
+#include <QGroupBox>
 #include <QList>
 
+#include <concepts>
+#include <functional>
+#include <optional>
+#include <type_traits>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QToolButton;
 
 namespace tk {
+
+// A spinner: a separate pair of up and down arrows beside an edit, holding a
+// position in [minimum, maximum]. It does not wrap. A click on an arrow moves the
+// position by one and emits upClicked() or downClicked() (and clicked()); at the end
+// of the range the click changes nothing and emits nothing. setPosition() never
+// emits, so fill operations may call it freely.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    UpDown(int minimum, int maximum, QWidget* parent);
+
+    int position() const { return position_; }
+    void setPosition(int position); // clamped to the range
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+
+    // The arrow buttons, named after the spinner with "Up" and "Down".
+    QToolButton* upButton() const { return up_; }
+    QToolButton* downButton() const { return down_; }
+
+    // Lets the Up and Down keys (and Page Up / Page Down) in `edit` click the arrows,
+    // so the value can be changed from the keyboard.
+    void attachKeys(QLineEdit* edit);
+
+public slots:
+    void stepUp();
+    void stepDown();
+
+signals:
+    void upClicked();
+    void downClicked();
+    void clicked(); // after either
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QToolButton* up_;
+    QToolButton* down_;
+    int minimum_;
+    int maximum_;
+    int position_;
+};
+
+// A captioned group of radio buttons with one item index, as one control.
+// Buttons are named after the group with "_" and their index ("Group_0").
+// clicked() follows a click (mouse or keyboard) on any button; setItemIndex() never
+// emits.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
+
+    int itemIndex() const;        // -1 when none is checked
+    void setItemIndex(int index); // -1 checks none
+    QRadioButton* button(int index) const;
+    int count() const;
+
+signals:
+    void clicked();
+
+private:
+    QButtonGroup* group_;
+};
 
 class SettingsPanel : public QFrame {
     Q_OBJECT
 public:
     SettingsPanel(PanelContext& ctx, const QString& name, QWidget* parent);
+    ~SettingsPanel() override;
 
     // The sub-panels unvispan hides with the panel.
     const QList<QWidget*>& subPanels() const { return subPanels_; }
     // Hides the panel and its sub-panels.
     void hideWithSubPanels();
 
+    // A control's font: character height in pixels and weight, over the panel's face.
+    struct Font {
+        int pixels = 11;
+        bool bold = false;
+    };
+
+    // --- Windows-1251 texts -------------------------------------------------------
+    // The record keeps texts as Windows-1251 bytes; widgets show them as QString.
+    static QString fromRecordText(const Text& bytes);
+    // Nothing when a character has no Windows-1251 byte; `bad` then receives it.
+    static std::optional<Text> toRecordText(const QString& text, QString* bad = nullptr);
+    // "Символ «…» нельзя сохранить: его нет в кодировке Windows-1251."
+    static QString refusedCharacterText(const QString& character);
+
 protected:
     PanelContext& context() const { return ctx_; }
+    Configuration& record() const { return ctx_.record(); }
+    EditorState& editor() const { return ctx_.editor(); }
+
+    // --- Guarded writes -------------------------------------------------------------
+    // The handler pattern: nothing while FillGuard is held; otherwise take it, run
+    // `change` on the record and mark the configuration changed. When `change` returns
+    // bool, false means "nothing changed" and leaves the mark alone. Returns whether
+    // the change ran.
+    template <class Change> bool write(Change&& change) {
+        FillGuard guard(ctx_);
+        if (!guard) {
+            return false;
+        }
+        if constexpr (std::is_same_v<std::invoke_result_t<Change, Configuration&>, bool>) {
+            if (change(ctx_.record())) {
+                ctx_.updt1(true);
+            }
+        } else {
+            change(ctx_.record());
+            ctx_.updt1(true);
+        }
+        return true;
+    }
+    // Runs `update` under FillGuard (nothing while it is held): widget updates that
+    // must not reach the handlers. Returns whether it ran.
+    template <class Update> bool guarded(Update&& update) {
+        FillGuard guard(ctx_);
+        if (!guard) {
+            return false;
+        }
+        update();
+        return true;
+    }
+    // Sets or clears `bit` in `flags`; true when that changed the value.
+    static bool setFlag(std::int32_t& flags, std::int32_t bit, bool on);
+
+    // --- Control factories ------------------------------------------------------------
+    // Each creates the control inside `parent` with `name` as objectName, at the given
+    // position (and size, where one is given; otherwise its natural size) in `font`.
 
     // The heading centred across the top of the panel, 24 pixels high.
     QLabel* addTitle(const QString& name, const QString& text, int pixelSize, bool bold);
     // A plain frame inside `parent` that fill operations show and hide.
     QFrame* addSubPanel(const QString& name, QWidget* parent, const QRect& bounds);
     QLabel* addLabel(const QString& name, const QString& text, QWidget* parent, QPoint at);
+    QLabel* addLabel(const QString& name, const QString& text, QWidget* parent, QPoint at,
+                     Font font);
+    QLineEdit* addEdit(const QString& name, QWidget* parent, const QRect& bounds, Font font);
+    QCheckBox* addCheckBox(const QString& name, const QString& text, QWidget* parent, QPoint at,
+                           Font font);
+    // A drop-down list of fixed items (no typing); `editable` allows typed text.
+    QComboBox* addCombo(const QString& name, const QStringList& items, QWidget* parent,
+                        const QRect& bounds, Font font, bool editable = false);
+    RadioGroup* addRadioGroup(const QString& name, const QString& caption, const QStringList& items,
+                              QWidget* parent, const QRect& bounds, Font font, int columns = 1);
+    // A spinner at `bounds` (16 wide beside its edit) over [minimum, maximum]; the Up
+    // and Down keys in `edit` (when given) click it.
+    UpDown* addUpDown(const QString& name, QWidget* parent, const QRect& bounds, int minimum,
+                      int maximum, QLineEdit* edit = nullptr);
+    QPlainTextEdit* addMemo(const QString& name, QWidget* parent, const QRect& bounds, Font font);
+
+    // --- Key filters ------------------------------------------------------------------
+    // `filter` sees every key press of `control` before the control does; returning
+    // true swallows the key. Key filters only swallow keys and limit length.
+    void onKeyPress(QWidget* control, std::function<bool(QKeyEvent*)> filter);
+    // The typed character of a key event (empty for moving keys, Backspace and keys
+    // with Ctrl or Alt), as a key filter judges it.
+    static QString typedText(const QKeyEvent* event);
+    static bool isBackspace(const QKeyEvent* event);
+
+    // Refuses, where they are typed or pasted, characters without a Windows-1251 byte
+    // and texts longer than `maxLength` (0: no limit), pointing out why. `allowed`,
+    // when given, also limits the characters (for example "0123456789+*#").
+    void limitText(QLineEdit* edit, int maxLength, const QString& allowed = {});
+    // For a memo: removes characters without a Windows-1251 byte as they arrive and
+    // points out why. Returns true when it removed any; call it first in the memo's
+    // change handler (it does not touch FillGuard).
+    bool dropNonCp1251(QPlainTextEdit* memo);
+
+    // --- Pointing out ------------------------------------------------------------------
+    // Marks `control` as holding a text that was not taken (a pink background and the
+    // reason as its tool tip, also shown at once beside it): no message box, so the
+    // user can go on typing. clearPointOut() removes the mark; a fill clears all marks.
+    void pointOut(QWidget* control, const QString& reason);
+    void clearPointOut(QWidget* control);
+    void clearPointOuts();
+    bool isPointedOut(const QWidget* control) const;
 
     void resizeEvent(QResizeEvent* event) override;
 

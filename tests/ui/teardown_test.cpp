@@ -1,0 +1,86 @@
+// Closing and deleting the window while the focus is inside a panel edit: the
+// panels' focus handlers may run as the widgets go, and must still find the record,
+// the document and the panel context alive. Meant to run under the sanitizers too.
+#include "window_support.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+using namespace tk;
+using tk::test::child;
+using tk::test::clickNode;
+using tk::test::node;
+using tk::test::ScriptedPrompts;
+using Answer = Prompts::Answer;
+
+class TeardownTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch_;
+    QString program_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<AppWindows> app_;
+
+    MainWindow& window() { return *app_->main; }
+
+    // A window with a typed edit in the view of `nodeText` still holding the focus.
+    void openAndType(const char* nodeText, const char* editName, const char* typed) {
+        prompts_ = ScriptedPrompts{};
+        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
+        window().show();
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        auto* tree = child<QTreeWidget>(window(), "TreeView1");
+        clickNode(*tree, node(*tree, QString::fromUtf8(nodeText)));
+        auto* edit = child<QLineEdit>(window(), editName);
+        QVERIFY(edit != nullptr && edit->isVisible());
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClicks(edit, QString::fromUtf8(typed));
+        QVERIFY(window().document().ConfigChanged());
+        QVERIFY(edit->hasFocus());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        tk::test::isolateUserFolders(scratch_);
+        program_ = scratch_.filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(program_));
+    }
+
+    void closeThenDelete_data() {
+        QTest::addColumn<QByteArray>("nodeText");
+        QTest::addColumn<QByteArray>("editName");
+        QTest::addColumn<QByteArray>("typed");
+        QTest::newRow("serial number")
+            << QByteArray("Общие") << QByteArray("Panel000TxSerialNumEd") << QByteArray("A1");
+    }
+
+    // The user closes the window (No to saving), then the program ends.
+    void closeThenDelete() {
+        QFETCH(QByteArray, nodeText);
+        QFETCH(QByteArray, editName);
+        QFETCH(QByteArray, typed);
+        openAndType(nodeText.constData(), editName.constData(), typed.constData());
+        prompts_.answers = {Answer::No};
+        QVERIFY(window().close());
+        QVERIFY(prompts_.done());
+        app_.reset();
+    }
+
+    void deleteWithFocusInside_data() { closeThenDelete_data(); }
+
+    // The window goes without a close (as when main returns after an exception).
+    void deleteWithFocusInside() {
+        QFETCH(QByteArray, nodeText);
+        QFETCH(QByteArray, editName);
+        QFETCH(QByteArray, typed);
+        openAndType(nodeText.constData(), editName.constData(), typed.constData());
+        app_.reset();
+        QVERIFY(QApplication::focusWidget() == nullptr);
+    }
+};
+
+QTEST_MAIN(TeardownTest)
+#include "teardown_test.moc"
