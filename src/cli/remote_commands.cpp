@@ -1,6 +1,7 @@
 #include "cli/remote_commands.h"
 
 #include "cli/record_io.h"
+#include "cli/terminal.h"
 #include "cli/tool.h"
 #include "files/format.h"
 #include "image/image.h"
@@ -87,11 +88,12 @@ std::string telephoneProblem(const std::string& tel) {
         return "телефон --tel пуст";
     }
     if (tel.size() > kTelephoneMax) {
-        return "телефон --tel длиннее 15 знаков: «" + tel + "»";
+        return "телефон --tel длиннее 15 знаков: «" + TerminalText(tel, kEchoedChars) + "»";
     }
     for (const char c : tel) {
         if (!((c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#')) {
-            return "в телефоне --tel допустимы цифры, +, * и #: «" + tel + "»";
+            return "в телефоне --tel допустимы цифры, +, * и #: «" +
+                   TerminalText(tel, kEchoedChars) + "»";
         }
     }
     return {};
@@ -135,14 +137,15 @@ std::string parse(const std::vector<std::string>& args, RemoteArguments& a) {
                     used = 0;
                 }
                 if (used != n->size() || v < 1 || v > 990) {
-                    return "пауза --pause должна быть числом от 1 до 990: «" + *n + "»";
+                    return "пауза --pause должна быть числом от 1 до 990: «" +
+                           TerminalText(*n, kEchoedChars) + "»";
                 }
                 a.pause = static_cast<unsigned>(v);
             }
         } else if (!reading && s == "--verify") {
             a.verify = true;
         } else if (!s.empty() && s[0] == '-' && s != "-") {
-            return "неизвестный параметр «" + s + "»";
+            return "неизвестный параметр «" + TerminalText(s, kEchoedChars) + "»";
         } else {
             a.files.push_back(s);
         }
@@ -212,6 +215,7 @@ public:
         : args_(a), out_(out), err_(err) {
         params_.PortName = *a.port;
         params_.TxPause = a.pause;
+        port_ = TerminalText(*a.port, kPathChars);
         reporter_.status = [this](const std::string& words) { err_ << words << '\n'; };
     }
 
@@ -220,7 +224,8 @@ public:
         if (args_.trace) {
             traceFile_.open(*args_.trace, std::ios::out | std::ios::trunc);
             if (!traceFile_) {
-                err_ << kProgram << *args_.trace << ": не удаётся открыть журнал\n";
+                err_ << kProgram << TerminalText(*args_.trace, kPathChars)
+                     << ": не удаётся открыть журнал\n";
                 return false;
             }
             tracing_ = std::make_unique<link::TracingLine>(serial_, clock_, traceFile_);
@@ -241,10 +246,10 @@ public:
             return true;
         }
         if (r.cancelled) {
-            failed(params_.PortName + ": прервано" +
+            failed(port_ + ": прервано" +
                    (r.hungUp ? ", трубка положена, порт закрыт" : ", порт закрыт"));
         } else if (!r.caption.empty()) {
-            failed(params_.PortName + ": " + r.caption + " (" + r.message +
+            failed(port_ + ": " + r.caption + " (" + r.message +
                    (serial_.error().empty() ? "" : ": " + serial_.error()) + ")");
         } else if (!r.message.empty()) {
             std::string why = r.message;
@@ -253,9 +258,9 @@ public:
             } else if (r.code == StatusBadReply && !r.portOpen && !serial_.error().empty()) {
                 why += " (" + serial_.error() + ")";
             }
-            failed(params_.PortName + ": " + why);
+            failed(port_ + ": " + why);
         } else {
-            failed(params_.PortName + ": порт не настраивается" +
+            failed(port_ + ": порт не настраивается" +
                    (serial_.error().empty() ? "" : " (" + serial_.error() + ")"));
         }
         return false;
@@ -284,22 +289,22 @@ public:
         std::vector<std::uint8_t> bytes;
         const FileWriteError refusal = wrfile(cfg, bytes);
         if (refusal != FileWriteError::None) {
-            return failed(*args_.output + ": Не сохраняется: " + FileWriteErrorText(refusal));
+            return failed(TerminalText(*args_.output, kPathChars) +
+                          ": Не сохраняется: " + FileWriteErrorText(refusal));
         }
-        const std::string error =
-            SaveWhole(*args_.output, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<qsizetype>(bytes.size())));
+        const std::string error = SaveWhole(*args_.output, bytes);
         return error.empty() ? ExitOk : failed(error);
     }
 
     int remoteWrite(Configuration& cfg) {
         const std::string tel = args_.tel ? *args_.tel : cfg.TxTlfNum;
         if (tel.empty()) {
-            return failed(args_.files[0] +
+            return failed(TerminalText(args_.files[0], kPathChars) +
                           ": в файле нет телефона передатчика; укажите --tel НОМЕР");
         }
         if (!args_.tel && !link::DialableTelephone(tel)) {
-            return failed(args_.files[0] + ": " + link::kBadTelephoneText);
+            return failed(TerminalText(args_.files[0], kPathChars) + ": " +
+                          link::kBadTelephoneText);
         }
         const std::vector<std::uint8_t> image = EncodeImage(cfg);
         const int blocks = static_cast<int>(image.size() / kTransferBlockSize);
@@ -343,6 +348,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     link::LinkParams params_;
+    std::string port_; // the port's name as printed
     link::Reporter reporter_;
     link::SystemClock clock_;
     link::QSerialLine serial_;
