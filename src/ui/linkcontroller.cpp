@@ -323,6 +323,7 @@ void LinkController::Udalread1Click() {
     ctx_.record().TxTlfNum = telephone;
     ctx_.editor().ObjNumChanged = 0;
     guard_ = std::make_unique<FillGuard>(ctx_);
+    cancel_.store(false); // a Cancel of an earlier connect loop is not for this session
     showProgress();
     showStatus(QStringLiteral("Check modem"));
     start(
@@ -361,6 +362,7 @@ void LinkController::Udalwrite1Click() {
     running_ = Command::RemoteWrite;
     std::vector<std::uint8_t> image = EncodeImage(ctx_.record());
     const Text telephone = ctx_.record().TxTlfNum;
+    cancel_.store(false);
     showProgress();
     showStatus(QStringLiteral("Check modem"));
     start(

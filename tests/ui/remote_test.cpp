@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -322,6 +323,20 @@ private slots:
         QVERIFY(ended.wait(kSessionMs));
         QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
         QVERIFY(window().close());
+    }
+
+    // Cancel stops a connect loop; it does not reach the next remote command.
+    void aCancelledConnectDoesNotStopTheNextRemoteCommand() {
+        startSimulator({QStringLiteral("--modem")}); // the modem ignores the probe "M"
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window(), "Btotmsv"), Qt::LeftButton);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(status(1), QStringLiteral("No connect"));
+        run("Udalwrite1");
+        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
     }
 
     void portBusyWhileTheCableLinkIsConnected() {
