@@ -187,6 +187,33 @@ TEST_F(RemoteEndToEnd, ModemFailuresEndWithTheirMessage) {
     }
 }
 
+// Ended by a signal in the middle of the call (Ctrl+C, SIGTERM), the command still
+// hangs up and closes the port.
+TEST_F(RemoteEndToEnd, InterruptedCommandHangsUp) {
+    Sim sim({"--modem", "--fast"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    QProcess tool;
+    tool.start(kTool, {"remote-read", "--port", sim.port, "--tel", kTel, "-o", path("x.t61")});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    tool.setReadChannel(QProcess::StandardError); // the status words
+    QByteArray err;
+    QElapsedTimer t;
+    t.start();
+    while (!err.contains("Reading01") && t.elapsed() < 30000 && tool.waitForReadyRead(30000)) {
+        err += tool.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("Reading01")) << err.toStdString();
+    tool.terminate(); // SIGTERM
+    ASSERT_TRUE(tool.waitForFinished(15000));
+    err += tool.readAllStandardError();
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Disconnect\n")) << err.toStdString();
+    EXPECT_TRUE(err.contains("прервано, трубка положена, порт закрыт")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("x.t61")));
+    const QString log = sim.stopAndLog();
+    EXPECT_TRUE(log.contains("ATH: call cleared")) << log.toStdString();
+}
+
 // Without a number the write does not start; a number that a modem would take as
 // commands is refused on the command line.
 TEST_F(RemoteEndToEnd, TelephoneRequiredAndChecked) {
