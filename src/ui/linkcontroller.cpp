@@ -313,6 +313,15 @@ void LinkController::Udalread1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
+    // The connected cable link holds the port: the session could not open it. Said
+    // before New, so the configuration on screen is not reset for a read that cannot
+    // run.
+    if (LinkConnected_) {
+        showStatus(QStringLiteral("Check modem"));
+        ctx_.prompts().captionedMessage(QString::fromUtf8(link::kPortBusyCaption),
+                                        QString::fromUtf8(link::kPortBusyText));
+        return;
+    }
     running_ = Command::RemoteRead;
     const Text telephone = ctx_.record().TxTlfNum;
     if (!doc_.New()) {

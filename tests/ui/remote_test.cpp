@@ -347,6 +347,8 @@ private slots:
         QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);
         QVERIFY(ended.wait(10000));
         QVERIFY(link().LinkConnected());
+        record().ObjNum = 0x0555;
+        window().panelContext().updt1(true);
         for (const char* item : {"Udalread1", "Udalwrite1"}) {
             prompts_.log.clear();
             run(item);
@@ -355,8 +357,12 @@ private slots:
             QVERIFY(!window().panelContext().fillGuard());
             QVERIFY(progress().isHidden());
         }
+        // The refused read did not run New: nothing was asked, nothing was reset.
+        QCOMPARE(record().ObjNum, 0x0555);
+        QVERIFY(window().document().ConfigChanged());
         QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
         // The cable link still works.
+        prompts_.answers = {Answer::No};
         QTest::mouseClick(child<QToolButton>(window(), "ToolButton4"), Qt::LeftButton);
         QVERIFY(ended.wait(20000));
         QTRY_VERIFY(!link().busy());
