@@ -323,6 +323,7 @@ void LinkController::Udalread1Click() {
         return;
     }
     running_ = Command::RemoteRead;
+    ctx_.finishEdits(); // as New does: no half-finished edit is offered for saving
     const Text telephone = ctx_.record().TxTlfNum;
     if (!doc_.New()) {
         running_ = Command::None;
@@ -330,7 +331,7 @@ void LinkController::Udalread1Click() {
     }
     // Back without the change mark: the number belongs to the transmitter being read.
     ctx_.record().TxTlfNum = telephone;
-    ctx_.editor().ObjNumChanged = 0;
+    ctx_.recordReplaced();
     guard_ = std::make_unique<FillGuard>(ctx_);
     cancel_.store(false); // a Cancel of an earlier connect loop is not for this session
     showProgress();
@@ -350,7 +351,7 @@ void LinkController::remoteReadDone(const link::SessionResult& result) {
     hideProgress();
     if (result.ok) {
         link::DecodeRemoteImage(ctx_.record(), result.image, result.blocks);
-        ctx_.editor().ObjNumChanged = 0;
+        ctx_.recordReplaced();
         if (hooks_.refreshPanel) {
             hooks_.refreshPanel();
         }
@@ -369,6 +370,7 @@ void LinkController::Udalwrite1Click() {
         return;
     }
     running_ = Command::RemoteWrite;
+    ctx_.finishEdits(); // the image carries what the panels show
     std::vector<std::uint8_t> image = EncodeImage(ctx_.record());
     const Text telephone = ctx_.record().TxTlfNum;
     cancel_.store(false);

@@ -191,12 +191,15 @@ private slots:
         prompts_.files = {sitePath};
         QVERIFY(window().document().Open());
         QCOMPARE(record().ObjNum, 0x1111);
-        window().panelContext().editor().ObjNumChanged = 1; // a digit typed, not finished
+        // A digit typed into the object number and not finished: finished first (the
+        // texts follow it, the configuration is changed), so New asks; No drops it.
+        window().panelContext().editor().ObjNumChanged = 1;
         prompts_.log.clear();
+        prompts_.answers = {Answer::No};
 
         QSignalSpy ended(&link(), &LinkController::commandEnded);
         child<QAction>(window(), "Udalread1")->trigger();
-        // New ran first (nothing changed: no question), then FillGuard is held.
+        // New ran first, then FillGuard is held.
         QVERIFY(link().busy());
         QVERIFY(window().panelContext().fillGuard());
         QVERIFY(window().document().Untitled());
@@ -205,7 +208,8 @@ private slots:
         QVERIFY(!window().document().ConfigChanged());
         QVERIFY(ended.wait(kSessionMs));
 
-        QCOMPARE(prompts_.log, QStringList{"! Удаленное чтение успешно завершено!"});
+        QCOMPARE(prompts_.log, (QStringList{"? Файл был изменен. Сохранить изменения?",
+                                            "! Удаленное чтение успешно завершено!"}));
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(!window().panelContext().fillGuard());
         QVERIFY(progress().isHidden());
