@@ -35,10 +35,12 @@ constexpr const char* kRemoteHelp =
     "                            записать конфигурацию из ФАЙЛА в передатчик\n"
     "  (у обеих: --pause ДЕСЯТЫЕ_МС, --trace ЖУРНАЛ)\n";
 
-constexpr const char* kReadUsage = "Использование: tk515 remote-read --port ПОРТ --tel НОМЕР -o "
-                                   "ФАЙЛ [--pause N] [--trace ЖУРНАЛ]\n";
-constexpr const char* kWriteUsage = "Использование: tk515 remote-write --port ПОРТ ФАЙЛ [--tel "
-                                    "НОМЕР] [--verify] [--pause N] [--trace ЖУРНАЛ]\n";
+constexpr const char* kReadUsage =
+    "Использование: tk515 remote-read --port ПОРТ --tel НОМЕР -o ФАЙЛ\n"
+    "                                 [--pause N] [--trace ЖУРНАЛ]\n";
+constexpr const char* kWriteUsage =
+    "Использование: tk515 remote-write --port ПОРТ ФАЙЛ [--tel НОМЕР] [--verify]\n"
+    "                                  [--pause N] [--trace ЖУРНАЛ]\n";
 
 constexpr const char* kReadHelp =
     "\nГотовит модем (\"ATE=0\", \"AT\", \"AT+CBST=71,0,1\"), проверяет регистрацию в сети,\n"
