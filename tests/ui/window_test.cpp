@@ -182,13 +182,17 @@ private slots:
         }
     }
 
-    void readWriteAndLinkCommandsDisabledAtStart() {
-        for (const char* name :
-             {"Read1", "Write1", "Connect1", "Udalread1", "Udalwrite1", "Port1"}) {
+    // The remote commands do not depend on the cable link: they are enabled always.
+    void readWriteDisabledAtStartRemoteCommandsEnabled() {
+        for (const char* name : {"Read1", "Write1"}) {
             QVERIFY2(!child<QAction>(window(), name)->isEnabled(), name);
         }
-        for (const char* name : {"ToolButton4", "ToolButton6", "ToolButton7", "ToolButton9"}) {
+        for (const char* name : {"ToolButton4", "ToolButton6", "ToolButton9"}) {
             QVERIFY2(!child(window(), name)->isEnabled(), name);
+        }
+        QVERIFY(child(window(), "ToolButton7")->isEnabled());
+        for (const char* name : {"Connect1", "Port1", "Udalread1", "Udalwrite1"}) {
+            QVERIFY2(child<QAction>(window(), name)->isEnabled(), name);
         }
         for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "Exit1", "Help2", "About1"}) {
             QVERIFY2(child<QAction>(window(), name)->isEnabled(), name);
@@ -305,7 +309,6 @@ private slots:
     void updt2Table() {
         QFETCH(bool, connected);
         MainWindow& w = window();
-        w.setLinkCommandsAvailable(true);
         w.updt2(!connected);
         w.updt2(connected);
         QCOMPARE(w.LinkConnected(), connected);
@@ -320,7 +323,7 @@ private slots:
                                                             ? QStringLiteral("Разорвать связь")
                                                             : QStringLiteral("Установить связь"));
         QVERIFY(child(w, "Btotmsv")->isHidden());
-        for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "Udalread1", "Udalwrite1"}) {
+        for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "Connect1", "Port1"}) {
             QVERIFY2(child<QAction>(w, name)->isEnabled(), name);
         }
     }
