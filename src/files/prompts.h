@@ -16,8 +16,11 @@ public:
 
     // A warning with the buttons Yes, No and Cancel; closing the box is Cancel.
     virtual Answer question(const QString& text) = 0;
-    // A plain message with an OK button.
+    // A plain message with an OK button, under the program's title.
     virtual void message(const QString& text) = 0;
+    // A plain message with an OK button under its own caption, shown as given
+    // ("error" under "Порт занят").
+    virtual void captionedMessage(const QString& caption, const QString& text) = 0;
     // The open dialog; nothing when it is cancelled.
     virtual std::optional<QString> openFileName() = 0;
     // The save dialog preset to `preset`; nothing when it is cancelled.

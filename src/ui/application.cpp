@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QThread>
 #include <QTranslator>
 
 #include <exception>
@@ -25,11 +26,22 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        showFatal(QString::fromLocal8Bit(e.what()));
+        showEscaped(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        showFatal(QStringLiteral("Неизвестная ошибка"));
+        showEscaped(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
+}
+
+void Application::showEscaped(const QString& what) {
+    // Widgets live on the window's thread only: an exception caught on the link
+    // thread is shown from there, once the window thread gets to it.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [what] { showFatal(what); }, Qt::QueuedConnection);
+        return;
+    }
+    showFatal(what);
 }
 
 void showFatal(const QString& what) {

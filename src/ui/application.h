@@ -11,7 +11,12 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
 
+    // Delivers the event; an exception that escapes the receiver is shown in a
+    // message box on the window's thread, and the program goes on.
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    void showEscaped(const QString& what);
 };
 
 // Shows an error that reached the top of the program.

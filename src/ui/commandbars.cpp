@@ -116,19 +116,15 @@ CommandBars::CommandBars(QWidget* dock) {
     addSeparator(ToolBar2, "ToolButton10");
 }
 
-void CommandBars::updt2(bool connected, bool linkAvailable) {
+void CommandBars::updt2(bool connected) {
     for (QAction* item : {Read1, Write1}) {
         item->setEnabled(connected);
     }
-    for (QToolButton* button : {ToolButton4, ToolButton6}) {
+    for (QToolButton* button : {ToolButton4, ToolButton6, ToolButton9}) {
         button->setEnabled(connected);
     }
-    ToolButton9->setEnabled(connected && linkAvailable);
-    ToolButton7->setEnabled(!connected && linkAvailable);
+    ToolButton7->setEnabled(!connected);
     Connect1->setText(mnemonic(connected ? kDisconnectCaption : kConnectCaption));
-    for (QAction* item : {Connect1, Udalread1, Udalwrite1, Port1}) {
-        item->setEnabled(linkAvailable);
-    }
 }
 
 } // namespace tk

@@ -18,9 +18,8 @@ public:
     // Builds both bars into `dock`, one above the other.
     explicit CommandBars(QWidget* dock);
 
-    // Shows the connected or disconnected state on menu items and buttons. The link
-    // commands are enabled only once `linkAvailable` is set.
-    void updt2(bool connected, bool linkAvailable);
+    // Shows the connected or disconnected state on menu items and buttons.
+    void updt2(bool connected);
 
     QMenuBar* ToolBar1;
     QToolBar* ToolBar2;

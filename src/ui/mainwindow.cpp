@@ -6,6 +6,7 @@
 #include "ui/commandbars.h"
 #include "ui/helpwindow.h"
 #include "ui/layout.h"
+#include "ui/linkcontroller.h"
 #include "ui/navigation.h"
 #include "ui/panels/generalpanel.h"
 #include "ui/panelstack.h"
@@ -130,6 +131,17 @@ void MainWindow::buildControls() {
         }
     }
     setStatusBar(status_);
+
+    link_ = std::make_unique<LinkController>(
+        this,
+        LinkController::Widgets{.bars = *bars_,
+                                .ProgressBar1 = progress_,
+                                .Btotmsv = cancel_,
+                                .statusPanel1 = statusPanels_[1]},
+        ctx_, doc_, PortName_,
+        LinkController::Hooks{
+            .refreshPanel = [this] { tv1click(); },
+            .showPortName = [this](const QString& name) { statusPanels_[0]->setText(name); }});
 }
 
 void MainWindow::connectCommands() {
@@ -151,10 +163,19 @@ void MainWindow::connectCommands() {
     connect(b.Exit1, &QAction::triggered, this, &MainWindow::Exit1Click);
     connect(b.Help2, &QAction::triggered, this, &MainWindow::Help2Click);
     connect(b.About1, &QAction::triggered, this, &MainWindow::About1Click);
-    connect(cancel_, &QPushButton::clicked, this, &MainWindow::BtotmsvClick);
     connect(tree_, &NavigationTree::treeClicked, this, &MainWindow::tv1click);
-    // Connect1, Read1, Write1, Udalread1, Udalwrite1, Port1 and their buttons come with
-    // the link; until then updt2 keeps them disabled.
+    LinkController* link = link_.get();
+    connect(b.Connect1, &QAction::triggered, link, &LinkController::ToolButton7Click);
+    connect(b.ToolButton7, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
+    connect(b.ToolButton9, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
+    connect(b.Read1, &QAction::triggered, link, &LinkController::Read1Click);
+    connect(b.ToolButton4, &QToolButton::clicked, link, &LinkController::Read1Click);
+    connect(b.Write1, &QAction::triggered, link, &LinkController::Write1Click);
+    connect(b.ToolButton6, &QToolButton::clicked, link, &LinkController::Write1Click);
+    connect(b.Udalread1, &QAction::triggered, link, &LinkController::Udalread1Click);
+    connect(b.Udalwrite1, &QAction::triggered, link, &LinkController::Udalwrite1Click);
+    connect(cancel_, &QPushButton::clicked, link, &LinkController::BtotmsvClick);
+    connect(b.Port1, &QAction::triggered, link, &LinkController::Port1Click);
 }
 
 void MainWindow::attachDialogs(TelephoneDialog* telephone, AboutBox* about) {
@@ -211,14 +232,21 @@ void MainWindow::unvispan() {
 }
 
 void MainWindow::updt2(bool connected) {
-    LinkConnected_ = connected;
-    bars_->updt2(connected, linkAvailable_);
-    cancel_->hide();
+    link_->updt2(connected);
 }
 
-void MainWindow::setLinkCommandsAvailable(bool available) {
-    linkAvailable_ = available;
-    updt2(LinkConnected_);
+bool MainWindow::LinkConnected() const {
+    return link_->LinkConnected();
+}
+
+bool MainWindow::ConnectRetryAllowed() const {
+    return link_->ConnectRetryAllowed();
+}
+
+void MainWindow::presetPort(const QString& portName) {
+    PortName_ = portName;
+    presetPort_ = portName;
+    statusPanels_[0]->setText(PortName_);
 }
 
 void MainWindow::rereg() {
@@ -297,13 +325,12 @@ void MainWindow::About1Click() {
     }
 }
 
-void MainWindow::BtotmsvClick() {
-    if (ConnectRetryAllowed_) {
-        ConnectRetryAllowed_ = false;
-    }
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A transfer in progress is not cut off: the window stays and says why.
+    if (!link_->mayClose()) {
+        event->ignore();
+        return;
+    }
     // FormClose: a changed configuration is offered for saving; Cancel, or a save
     // that failed, keeps the window open.
     ctx_.finishEdits();
@@ -311,7 +338,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    tk::wrreg(PortName_);
+    link_->closeLine();
+    if (!presetPort_ || PortName_ != *presetPort_) {
+        tk::wrreg(PortName_);
+    }
     event->accept();
 }
 

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 class QProgressBar;
 class QPushButton;
@@ -20,6 +21,7 @@ namespace tk {
 class AboutBox;
 class CommandBars;
 class HelpWindow;
+class LinkController;
 class NavigationTree;
 class PanelStack;
 class QtPrompts;
@@ -43,10 +45,15 @@ public:
 
     PanelContext& panelContext() { return ctx_; }
     Document& document() { return doc_; }
+    LinkController& link() { return *link_; }
     const Configuration& record() const { return cfg_; }
     const QString& PortName() const { return PortName_; }
-    bool LinkConnected() const { return LinkConnected_; }
-    bool ConnectRetryAllowed() const { return ConnectRetryAllowed_; }
+    bool LinkConnected() const;
+    bool ConnectRetryAllowed() const;
+
+    // A port given on the command line: used for this run and shown, but stored at
+    // close only when the user chooses another one.
+    void presetPort(const QString& portName);
 
     // Factory configuration with its window steps: panels hidden, first node and the
     // general panel shown.
@@ -56,8 +63,6 @@ public:
     void unvispan();
     void updt2(bool connected);
     void rereg();
-    // The link commands stay disabled until the link is built in.
-    void setLinkCommandsAvailable(bool available);
 
     void New1Click();
     void Open1Click();
@@ -66,7 +71,6 @@ public:
     void Exit1Click();
     void Help2Click();
     void About1Click();
-    void BtotmsvClick();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -86,9 +90,7 @@ private:
     PanelContext ctx_;
 
     QString PortName_;
-    bool LinkConnected_ = false;
-    bool ConnectRetryAllowed_ = false;
-    bool linkAvailable_ = false;
+    std::optional<QString> presetPort_;
 
     TopDock* dock_ = nullptr;
     std::unique_ptr<CommandBars> bars_;
@@ -102,6 +104,8 @@ private:
     TelephoneDialog* telephone_ = nullptr;
     AboutBox* about_ = nullptr;
     HelpWindow* help_ = nullptr;
+    // Last, so that it goes first: its link thread ends before the controls go.
+    std::unique_ptr<LinkController> link_;
 };
 
 } // namespace tk

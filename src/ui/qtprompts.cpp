@@ -66,8 +66,13 @@ void QtPrompts::message(const QString& text) {
     showMessage(parent_, text);
 }
 
-void showMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, boxTitle(), text, QMessageBox::Ok, parent);
+void QtPrompts::captionedMessage(const QString& caption, const QString& text) {
+    showMessage(parent_, text, caption);
+}
+
+void showMessage(QWidget* parent, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption.isNull() ? boxTitle() : caption, text,
+                    QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }

@@ -16,6 +16,7 @@ public:
 
     Answer question(const QString& text) override;
     void message(const QString& text) override;
+    void captionedMessage(const QString& caption, const QString& text) override;
     std::optional<QString> openFileName() override;
     std::optional<QString> saveFileName(const QString& preset) override;
 
@@ -26,7 +27,8 @@ private:
     QWidget* parent_;
 };
 
-// Shows a plain message box with an OK button.
-void showMessage(QWidget* parent, const QString& text);
+// Shows a plain message box with an OK button, under the program's title when no
+// caption is given.
+void showMessage(QWidget* parent, const QString& text, const QString& caption = QString());
 
 } // namespace tk

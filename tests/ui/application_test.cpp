@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <stdexcept>
@@ -80,6 +81,31 @@ private slots:
         bool delivered = false;
         QTimer::singleShot(0, this, [&] { delivered = true; });
         QTRY_VERIFY(delivered);
+    }
+
+    // On the link thread no box may be opened: the exception is shown from the
+    // window's thread, once it gets there.
+    void exceptionOnAnotherThreadIsShownFromTheWindowThread() {
+        QThread thread;
+        Thrower thrower;
+        thrower.moveToThread(&thread);
+        thread.start();
+        QString shown;
+        QThread* shownOn = nullptr;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                shownOn = box->thread();
+                box->accept();
+            }
+        });
+        watcher.start(10);
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(shown, QStringLiteral("Сбой команды"));
+        QCOMPARE(shownOn, QThread::currentThread());
+        thread.quit();
+        QVERIFY(thread.wait());
     }
 };
 

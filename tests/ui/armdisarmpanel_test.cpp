@@ -212,7 +212,6 @@ private slots:
 
     void writeCommandsFinishTheObjectNumberEdit() {
         QFETCH(QByteArray, command);
-        f_.window().setLinkCommandsAvailable(true);
         f_.window().updt2(true);
         f_.record().Options &= ~OptCyrillic;
         f_.typeInto(digit(1), QStringLiteral("7"));

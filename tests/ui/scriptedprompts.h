@@ -14,7 +14,8 @@ class ScriptedPrompts : public Prompts {
 public:
     using Answer = Prompts::Answer;
 
-    // What was asked and told, in order: "? text", "! text", "open", "save preset".
+    // What was asked and told, in order: "? text", "! text", "! [caption] text", "open",
+    // "save preset".
     QStringList log;
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files; // nothing: the dialog was cancelled
@@ -31,6 +32,9 @@ public:
         return a;
     }
     void message(const QString& text) override { log << QStringLiteral("! ") + text; }
+    void captionedMessage(const QString& caption, const QString& text) override {
+        log << QStringLiteral("! [%1] %2").arg(caption, text);
+    }
     std::optional<QString> openFileName() override {
         log << QStringLiteral("open");
         return nextFile();

@@ -320,7 +320,7 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
             &TelephonePanel::Panel011_7PartNumComboBoxChange);
     connect(Panel011_7PartNumComboBox->lineEdit(), &QLineEdit::editingFinished, this,
             &TelephonePanel::restorePartitionText);
-    ctx.addEditFinisher([this] { restorePartitionText(); });
+    ctx.addEditFinisher(this, [this] { restorePartitionText(); });
     Panel011_7Label1 =
         addLabel(QStringLiteral("Panel011_7Label1"),
                  QStringLiteral("|      DialUp      |      ALARM    |"), Panel011_7, {8, 24});

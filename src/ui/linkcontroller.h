@@ -1,0 +1,153 @@
+// The window side of the cable link: connect and disconnect, read, write, Cancel, the
+// port dialog, the progress bar and the link words in status panel 1.
+//
+// The sessions run on the link thread, in a worker that owns the serial line for the
+// life of the program, so a connection stays open between commands. The window thread
+// only starts a command and takes its progress, words and result as queued calls:
+// it never waits on the line. One link command runs at a time; a second one, and
+// closing the window meanwhile, are refused with a word to the user.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QMessageBox;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+namespace tk {
+
+class CommandBars;
+class Document;
+class FillGuard;
+class PanelContext;
+class PortDialog;
+
+namespace link {
+class Clock;
+struct LinkParams;
+struct Reporter;
+struct SessionResult;
+} // namespace link
+
+class LinkWorker;
+
+class LinkController : public QObject {
+    Q_OBJECT
+public:
+    // The window's controls the link drives.
+    struct Widgets {
+        CommandBars& bars;
+        QProgressBar* ProgressBar1;
+        QPushButton* Btotmsv;
+        QLabel* statusPanel1;
+    };
+    struct Hooks {
+        // Fills the panel on show again from the record (after a read).
+        std::function<void()> refreshPanel;
+        // The port name changed in the port dialog: status panel 0 shows it.
+        std::function<void(const QString&)> showPortName;
+    };
+
+    // `portName` is the window's PortName, read when a command starts and written by
+    // the port dialog; boxes are shown over `window`.
+    LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Document& doc,
+                   QString& portName, Hooks hooks);
+    ~LinkController() override;
+
+    // The clock of the link thread (the system's steady clock unless set). Takes
+    // effect from the next command.
+    void useClock(std::unique_ptr<link::Clock> clock);
+
+    // The commands.
+    void ToolButton7Click(); // connect or disconnect
+    void Read1Click();
+    void Write1Click();
+    void Udalread1Click();  // remote read through the GSM modem
+    void Udalwrite1Click(); // remote write through the GSM modem
+    void BtotmsvClick();    // Cancel of the connect loop
+    void Port1Click();
+
+    // Shows the connected or disconnected state on menus and buttons.
+    void updt2(bool connected);
+
+    // Asked by the window before it closes: false while a link command runs (the user
+    // is told why). Once the window closes, closeLine() lets the port go.
+    bool mayClose();
+    void closeLine();
+
+    bool busy() const { return running_ != Command::None; }
+    bool LinkConnected() const { return LinkConnected_; }
+    bool ConnectRetryAllowed() const { return ConnectRetryAllowed_; }
+    std::uint32_t TxPause() const { return TxPause_; }
+    PortDialog& portDialog() const { return *portDialog_; }
+
+    // What the user is told when a link command or closing is refused.
+    static const QString kBusyText;
+    static const QString kCloseRefusedText;
+
+signals:
+    // A link command has ended: its words, messages and state are shown.
+    void commandEnded();
+
+private:
+    enum class Command { None, Connect, Disconnect, Read, Write, RemoteRead, RemoteWrite };
+
+    // Runs `session` on the link thread; `done` gets its result on this thread.
+    void start(Command command,
+               std::function<link::SessionResult(LinkWorker&, const std::atomic<bool>&)> session,
+               void (LinkController::*done)(const link::SessionResult&));
+    void startDisconnect(bool afterTransfer);
+    void connectDone(const link::SessionResult& result);
+    void disconnectDone(const link::SessionResult& result);
+    void readDone(const link::SessionResult& result);
+    void writeDone(const link::SessionResult& result);
+    void remoteReadDone(const link::SessionResult& result);
+    void remoteWriteDone(const link::SessionResult& result);
+    // A transfer that failed: its words stay, the link stays connected unless the line
+    // went away.
+    void transferFailed(const link::SessionResult& result);
+    void finish();
+    link::Reporter reporter();
+    link::LinkParams params() const;
+
+    void showStatus(const QString& words);
+    void showProgress();
+    void hideProgress();
+    void setProgress(int percent);
+    void showMessage(const link::SessionResult& result);
+    void tell(const QString& text);
+    QStringList portsOffered() const;
+
+    QWidget* window_;
+    Widgets w_;
+    PanelContext& ctx_;
+    Document& doc_;
+    QString& portName_;
+    Hooks hooks_;
+    PortDialog* portDialog_;
+    QMessageBox* refusal_ = nullptr;
+
+    std::uint32_t TxPause_ = 10;
+    bool LinkConnected_ = false;
+    bool ConnectRetryAllowed_ = false;
+    QString heldPort_; // the port the connected link holds
+    Command running_ = Command::None;
+    bool disconnectEndsTransfer_ = false;
+    std::unique_ptr<FillGuard> guard_;
+
+    std::atomic<bool> cancel_{false};
+    QThread thread_;
+    LinkWorker* worker_;
+};
+
+} // namespace tk

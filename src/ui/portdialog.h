@@ -1,0 +1,71 @@
+// TForm4 "Параметры порта": the serial port of the link and the pause the link puts
+// before every byte it sends. The dialog works on the caller's port name and pause:
+// it shows them when it opens and writes them only on OK.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace tk {
+
+// The serial ports present on this machine, by the names the link opens them with
+// (device paths such as /dev/ttyUSB0 on Linux, COM1..COM14 on Windows).
+QStringList presentSerialPorts();
+
+class PortDialog : public QDialog {
+    Q_OBJECT
+public:
+    using PortLister = std::function<QStringList()>;
+
+    // `portName` and `txPause` (in tenths of a millisecond) are the link's; `ports`
+    // lists the ports to offer each time the dialog is shown.
+    PortDialog(QString& portName, std::uint32_t& txPause, QWidget* parent,
+               PortLister ports = presentSerialPorts);
+
+    // The pause as Label2 shows it: "0.5мс.", "2.5мс.", "25мс.".
+    static QString pauseText(std::uint32_t pause, bool multiplied);
+
+    // The working pause, in tenths of a millisecond.
+    std::uint32_t workingPause() const { return pause_; }
+
+signals:
+    // OK changed nothing or something: the port name is to be shown again.
+    void portNameChanged(const QString& portName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormActivate();
+    void TxWTrackBarChange();
+    void PauseMultiplierCBClick();
+    void Button1Click();
+    void Button2Click();
+    void showPause();
+
+    QString& portName_;
+    std::uint32_t& txPause_;
+    PortLister ports_;
+    std::uint32_t pause_ = 10;
+    bool guard_ = false;
+
+    QLabel* SelPortLabel;
+    QComboBox* ComboBox1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QSlider* TxWTrackBar;
+    QCheckBox* PauseMultiplierCB;
+    QPushButton* Button1;
+    QPushButton* Button2;
+};
+
+} // namespace tk

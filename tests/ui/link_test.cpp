@@ -1,0 +1,467 @@
+// The window's cable link against tk515-sim over a real pseudo-terminal: connect,
+// read, write, Cancel, the failures, and what is refused while a transfer runs.
+//
+// Only the test's own clock shortens the waits: it runs four times faster than the
+// wall clock, so a 500 ms silence is 125 ms of real silence, which the simulator
+// (answering at once with --fast) keeps easily.
+#include "files/format.h"
+#include "link/clock.h"
+#include "model/defaults.h"
+#include "ui/linkcontroller.h"
+#include "ui/portdialog.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace tk;
+using tk::test::child;
+using tk::test::ScriptedPrompts;
+using Answer = Prompts::Answer;
+
+namespace {
+
+constexpr int kSpeedUp = 4;
+
+class FastClock final : public link::Clock {
+public:
+    std::int64_t nowMs() override { return real_.nowMs() * kSpeedUp; }
+    void sleep(std::chrono::microseconds duration) override { real_.sleep(duration / kSpeedUp); }
+
+private:
+    link::SystemClock real_;
+};
+
+// What the simulated transmitter holds: fields of the first four blocks.
+Configuration transmitterRecord() {
+    Configuration cfg;
+    tk::setdefault(cfg);
+    cfg.ObjNum = 0x4321;
+    cfg.TelNum[0] = "89001112233";
+    cfg.TimeOfInp = 45;
+    return cfg;
+}
+
+bool writeFile(const QString& path, Configuration cfg) {
+    std::vector<std::uint8_t> bytes;
+    if (tk::wrfile(cfg, bytes) != FileWriteError::None) {
+        return false;
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+std::optional<Configuration> readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray data = f.readAll();
+    Configuration cfg;
+    tk::setdefault(cfg);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
+        return std::nullopt;
+    }
+    return cfg;
+}
+
+} // namespace
+
+class LinkTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch_;
+    QString program_;
+    QString deviceFile_;
+    QString writtenFile_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<AppWindows> app_;
+    std::unique_ptr<QProcess> sim_;
+    QString pty_;
+
+    MainWindow& window() { return *app_->main; }
+    LinkController& link() { return window().link(); }
+    QString status(int i) {
+        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
+    }
+    QProgressBar& progress() { return *child<QProgressBar>(window(), "ProgressBar1"); }
+    QPushButton& cancel() { return *child<QPushButton>(window(), "Btotmsv"); }
+    void click(const char* button) {
+        QTest::mouseClick(child<QToolButton>(window(), button), Qt::LeftButton);
+    }
+
+    // Starts the simulator on a new pseudo-terminal with the given extra arguments.
+    void startSimulator(const QStringList& extra = {}) {
+        sim_ = std::make_unique<QProcess>();
+        sim_->setProcessChannelMode(QProcess::SeparateChannels);
+        sim_->start(QStringLiteral(TK515_SIM), QStringList{deviceFile_, QStringLiteral("-o"),
+                                                           writtenFile_, QStringLiteral("--fast")} +
+                                                   extra);
+        QVERIFY2(sim_->waitForStarted(), qPrintable(sim_->errorString()));
+        QTRY_VERIFY(sim_->canReadLine());
+        pty_ = QString::fromLocal8Bit(sim_->readLine()).trimmed();
+        QVERIFY(pty_.startsWith(QStringLiteral("/dev/")));
+    }
+
+    // Opens the window on `port`, as `tk515pro --port PORT` does.
+    void openWindow(const QString& port) {
+        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
+        window().presetPort(port);
+        link().useClock(std::make_unique<FastClock>());
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    }
+
+    // Runs a link command by its button and waits for its end.
+    void run(const char* button, int timeoutMs = 20000) {
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        click(button);
+        if (link().busy()) {
+            QVERIFY(ended.wait(timeoutMs));
+        }
+        QVERIFY(!link().busy());
+    }
+
+    void connectLink() {
+        run("ToolButton7");
+        QCOMPARE(status(1), QStringLiteral("Connect"));
+        QVERIFY(link().LinkConnected());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        test::isolateUserFolders(scratch_);
+        program_ = scratch_.filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(program_));
+        deviceFile_ = scratch_.filePath(QStringLiteral("device.tk515"));
+        writtenFile_ = scratch_.filePath(QStringLiteral("written.tk515"));
+    }
+
+    void init() {
+        prompts_ = ScriptedPrompts{};
+        QVERIFY(writeFile(deviceFile_, transmitterRecord()));
+        QFile::remove(writtenFile_);
+    }
+
+    void cleanup() {
+        app_.reset();
+        if (sim_) {
+            if (sim_->state() != QProcess::NotRunning) {
+                sim_->terminate();
+                sim_->waitForFinished(5000);
+            }
+            // What the simulator was asked, to see why a case failed.
+            if (QTest::currentTestFailed()) {
+                qInfo("tk515-sim:\n%s", sim_->readAllStandardError().constData());
+            }
+            sim_.reset();
+        }
+    }
+
+    void connectReadWrite() {
+        startSimulator();
+        openWindow(pty_);
+        QCOMPARE(status(0), pty_);
+
+        // Connect: the commands follow the connected state.
+        connectLink();
+        for (const char* name : {"Read1", "Write1"}) {
+            QVERIFY2(child<QAction>(window(), name)->isEnabled(), name);
+        }
+        QVERIFY(!child(window(), "ToolButton7")->isEnabled());
+        QVERIFY(child(window(), "ToolButton9")->isEnabled());
+        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("&Разорвать связь"));
+        QVERIFY(progress().isHidden());
+        QVERIFY(cancel().isHidden());
+
+        // Read: the record takes the transmitter's configuration, then the link
+        // disconnects.
+        run("ToolButton4");
+        QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
+        const Configuration& cfg = window().record();
+        QCOMPARE(cfg.ObjNum, 0x4321);
+        QCOMPARE(QString::fromStdString(cfg.TelNum[0]), QStringLiteral("89001112233"));
+        QCOMPARE(cfg.TimeOfInp, 45);
+        QCOMPARE(QString::fromStdString(cfg.TxVersion), QStringLiteral("1.05"));
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(!link().LinkConnected());
+        QVERIFY(!child<QAction>(window(), "Read1")->isEnabled());
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().document().ConfigChanged());
+
+        // Write a changed record: the simulator keeps what it received.
+        window().panelContext().record().TelNum[0] = "+79997654321";
+        window().panelContext().record().TimeOfInp = 12;
+        connectLink();
+        prompts_.log.clear();
+        run("ToolButton6");
+        QCOMPARE(prompts_.log, QStringList{"! Операция записи завершена успешно!"});
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(!link().LinkConnected());
+        QTRY_VERIFY(QFile::exists(writtenFile_));
+        const std::optional<Configuration> written = readFile(writtenFile_);
+        QVERIFY(written.has_value());
+        QCOMPARE(QString::fromStdString(written->TelNum[0]), QStringLiteral("+79997654321"));
+        QCOMPARE(written->TimeOfInp, 12);
+        QCOMPARE(written->ObjNum, 0x4321);
+        QVERIFY(prompts_.done());
+    }
+
+    void disconnectByTheSameCommand() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        child<QAction>(window(), "Connect1")->trigger();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(!link().LinkConnected());
+        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("&Установить связь"));
+        QVERIFY(prompts_.log.isEmpty());
+        // The port is free again: another connect succeeds.
+        connectLink();
+    }
+
+    // Closing the window lets the port go: another window connects at once.
+    void closingTheWindowLetsThePortGo() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        QVERIFY(window().close());
+        ScriptedPrompts secondPrompts;
+        AppWindows second = createWindows(program_, &secondPrompts);
+        second.main->presetPort(pty_);
+        LinkController& link2 = second.main->link();
+        link2.useClock(std::make_unique<FastClock>());
+        QSignalSpy ended(&link2, &LinkController::commandEnded);
+        link2.ToolButton7Click();
+        QVERIFY(ended.wait(10000));
+        QVERIFY(secondPrompts.log.isEmpty());
+        QVERIFY(link2.LinkConnected());
+    }
+
+    // Cancel in the save question abandons the read: the changes stay, nothing goes
+    // over the line, the link stays connected.
+    void cancelInTheSaveQuestionAbandonsTheRead() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        window().panelContext().record().TimeOfInp = 99;
+        window().panelContext().updt1(true);
+        prompts_.answers = {Answer::Cancel};
+        click("ToolButton4");
+        QCOMPARE(prompts_.log, QStringList{"? Файл был изменен. Сохранить изменения?"});
+        QVERIFY(!link().busy());
+        QCOMPARE(window().record().TimeOfInp, 99);
+        QVERIFY(window().document().ConfigChanged());
+        QCOMPARE(status(1), QStringLiteral("Connect"));
+        QVERIFY(link().LinkConnected());
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().panelContext().fillGuard());
+        // Answered No, the same command reads.
+        prompts_.answers = {Answer::No};
+        prompts_.log.clear();
+        run("ToolButton4");
+        QCOMPARE(prompts_.log, (QStringList{"? Файл был изменен. Сохранить изменения?",
+                                            "! Операция чтения завершена успешно!"}));
+        QCOMPARE(window().record().TimeOfInp, 45);
+    }
+
+    // While a read runs, a second link command and closing the window are refused
+    // with a word; the read goes on to its end.
+    void secondCommandAndCloseRefusedDuringATransfer() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        click("ToolButton4");
+        QVERIFY(link().busy());
+        QVERIFY(progress().isVisible());
+        // New, Open and Save as do nothing until the blocks are in.
+        QVERIFY(window().panelContext().fillGuard());
+
+        auto refusal = [this]() -> QString {
+            auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
+            if (box == nullptr || !box->isVisible()) {
+                return {};
+            }
+            const QString text = box->text();
+            box->close();
+            return text;
+        };
+        click("ToolButton9");
+        QCOMPARE(refusal(), LinkController::kBusyText);
+        child<QAction>(window(), "Write1")->trigger();
+        QCOMPARE(refusal(), LinkController::kBusyText);
+        QVERIFY(!window().close());
+        QCOMPARE(refusal(), LinkController::kCloseRefusedText);
+        QVERIFY(window().isVisible());
+        QVERIFY(link().busy());
+
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(!window().panelContext().fillGuard());
+        // Now the window closes.
+        QVERIFY(window().close());
+    }
+
+    // Cancel during the connect loop ends it after the probe in progress.
+    void cancelStopsTheConnectLoop() {
+        startSimulator({QStringLiteral("--fault"), QStringLiteral("no-answer")});
+        openWindow(pty_);
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        QElapsedTimer timer;
+        timer.start();
+        click("ToolButton7");
+        QCOMPARE(status(1), QStringLiteral("Connecting"));
+        QVERIFY(cancel().isVisible());
+        QVERIFY(progress().isVisible());
+        QVERIFY(link().ConnectRetryAllowed());
+        // FillGuard is held through the connect loop.
+        QVERIFY(window().panelContext().fillGuard());
+        QTest::qWait(2 * 2000 / kSpeedUp + 100); // into the third probe
+        QTest::mouseClick(&cancel(), Qt::LeftButton);
+        QVERIFY(!link().ConnectRetryAllowed());
+        QVERIFY(ended.wait(5000));
+        // Three probes of 2 s (virtual), not ten.
+        QVERIFY2(timer.elapsed() < 5 * 2000 / kSpeedUp,
+                 qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(status(1), QStringLiteral("No connect"));
+        QVERIFY(!link().LinkConnected());
+        QVERIFY(cancel().isHidden());
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().panelContext().fillGuard());
+        QVERIFY(prompts_.log.isEmpty());
+        QVERIFY(!child<QAction>(window(), "Read1")->isEnabled());
+    }
+
+    void aPortThatDoesNotOpen() {
+        openWindow(scratch_.filePath(QStringLiteral("no-such-port")));
+        run("ToolButton7");
+        QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error"});
+        QCOMPARE(status(1), QStringLiteral("No connect"));
+        QVERIFY(!link().LinkConnected());
+        QVERIFY(cancel().isHidden());
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().panelContext().fillGuard());
+    }
+
+    // A port this program already holds: a second window cannot open it.
+    void aPortHeldByAnotherWindow() {
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        ScriptedPrompts secondPrompts;
+        AppWindows second = createWindows(program_, &secondPrompts);
+        second.main->presetPort(pty_);
+        LinkController& link2 = second.main->link();
+        QSignalSpy ended(&link2, &LinkController::commandEnded);
+        link2.ToolButton7Click();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(secondPrompts.log, QStringList{"! [Порт занят] error"});
+        QVERIFY(!link2.LinkConnected());
+        // The first window's link is untouched and still works.
+        QVERIFY(link().LinkConnected());
+        run("ToolButton4");
+        QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
+    }
+
+    // Failures of a read or a write leave their code in the status bar.
+    void failures_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("connected"); // afterwards
+        QTest::newRow("count 00") << "count-00"
+                                  << "ToolButton4"
+                                  << "Error 0" << QStringList{} << true;
+        QTest::newRow("wrong count") << "wrong-count"
+                                     << "ToolButton4"
+                                     << "Error 4" << QStringList{} << true;
+        QTest::newRow("bad block tail") << "bad-tail"
+                                        << "ToolButton4"
+                                        << "Error 4" << QStringList{} << true;
+        QTest::newRow("block unanswered") << "drop-reply"
+                                          << "ToolButton4"
+                                          << "Error 3" << QStringList{} << true;
+        QTest::newRow("sum refused")
+            << "refuse-sum"
+            << "ToolButton6"
+            << "Error 4" << QStringList{"! Операция записи завершена с ошибкой."} << true;
+        // The line goes away mid-read: the wait ends, the link is disconnected.
+        QTest::newRow("line closed") << "hang-up"
+                                     << "ToolButton4"
+                                     << "Error 4" << QStringList{} << false;
+    }
+    void failures() {
+        QFETCH(QString, fault);
+        QFETCH(QString, button);
+        QFETCH(QString, words);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, connected);
+        startSimulator({QStringLiteral("--fault"), fault, QStringLiteral("--fault-block"),
+                        QStringLiteral("2")});
+        openWindow(pty_);
+        connectLink();
+        const Configuration before = window().record();
+        run(qPrintable(button));
+        QCOMPARE(status(1), words);
+        QCOMPARE(prompts_.log, messages);
+        QCOMPARE(link().LinkConnected(), connected);
+        QCOMPARE(child<QAction>(window(), "Read1")->isEnabled(), connected);
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().panelContext().fillGuard());
+        // A failed read decodes nothing: the record is what New left.
+        QCOMPARE(window().record().ObjNum, before.ObjNum);
+    }
+
+    // The port dialog from the menu: OK shows the new port in status panel 0; a port
+    // given on the command line is stored at close only when the user changed it.
+    void portFromTheDialogAndTheCommandLine() {
+        QSettings settings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"));
+        settings.setValue(QStringLiteral("pr"), QStringLiteral("/dev/ttyS1"));
+        settings.sync();
+        openWindow(QStringLiteral("/dev/pts/41"));
+        QCOMPARE(window().PortName(), QStringLiteral("/dev/pts/41"));
+        QVERIFY(window().close());
+        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+                     .value(QStringLiteral("pr"))
+                     .toString(),
+                 QStringLiteral("/dev/ttyS1"));
+
+        openWindow(QStringLiteral("/dev/pts/41"));
+        child<QAction>(window(), "Port1")->trigger();
+        PortDialog& dialog = link().portDialog();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(child<QComboBox>(dialog, "ComboBox1")->currentText(),
+                 QStringLiteral("/dev/pts/41"));
+        child<QComboBox>(dialog, "ComboBox1")->setEditText(QStringLiteral("/dev/pts/42"));
+        QTest::mouseClick(child(dialog, "Button1"), Qt::LeftButton);
+        QCOMPARE(window().PortName(), QStringLiteral("/dev/pts/42"));
+        QCOMPARE(status(0), QStringLiteral("/dev/pts/42"));
+        QVERIFY(window().close());
+        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+                     .value(QStringLiteral("pr"))
+                     .toString(),
+                 QStringLiteral("/dev/pts/42"));
+    }
+};
+
+QTEST_MAIN(LinkTest)
+#include "link_test.moc"
