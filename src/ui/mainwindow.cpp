@@ -141,7 +141,7 @@ void MainWindow::buildControls() {
         ctx_, doc_, PortName_,
         LinkController::Hooks{
             .refreshPanel = [this] { tv1click(); },
-            .showPortName = [this](const QString& name) { statusPanels_[0]->setText(name); }});
+            .showPortName = [this](const QString& name) { statusPanels_[0]->showText(name); }});
 }
 
 void MainWindow::connectCommands() {
@@ -246,7 +246,7 @@ bool MainWindow::ConnectRetryAllowed() const {
 void MainWindow::presetPort(const QString& portName) {
     PortName_ = portName;
     presetPort_ = portName;
-    statusPanels_[0]->setText(PortName_);
+    statusPanels_[0]->showText(PortName_);
 }
 
 void MainWindow::rereg() {
