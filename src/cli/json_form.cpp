@@ -57,6 +57,9 @@ constexpr TextRule kReadOnly{TextKind::ReadOnly, 0};
 
 constexpr std::string_view kTelephoneChars = "0123456789*+#";
 
+// Most comment lines a file can hold: each takes at least its CR LF.
+constexpr std::size_t kMaxCommentLines = (kMaxFileSize - kEmptyFileSize) / 2;
+
 // The field list of the JSON form, in record order. Writer, reader and flattener
 // walk the same list, so the three cannot drift apart.
 
@@ -231,9 +234,23 @@ std::string codePointText(char32_t cp) {
     return out;
 }
 
+// The refusals of one import: the first few in full, all of them counted, so that a
+// flood of wrong values costs neither memory nor screens of output.
+struct Refusals {
+    std::vector<JsonError> listed;
+    std::size_t count = 0;
+
+    void add(const std::string& key, const std::string& reason) {
+        if (listed.size() < kListedRefusals) {
+            listed.push_back({key, reason});
+        }
+        ++count;
+    }
+};
+
 class JsonReader {
 public:
-    JsonReader(QJsonObject obj, std::string prefix, std::vector<JsonError>& errors)
+    JsonReader(QJsonObject obj, std::string prefix, Refusals& errors)
         : obj_(std::move(obj)), prefix_(std::move(prefix)), errors_(errors) {}
 
     void number(const char* key, std::int32_t& v, NumRule rule) {
@@ -283,6 +300,14 @@ public:
             arr = toArray(*val, path(key), list.size());
         } else {
             arr = toArray(*val, path(key), std::nullopt);
+            // Every line takes at least its CR LF in the file: a longer list can never
+            // be written, and refusing it whole spares a refusal per element.
+            if (arr && static_cast<std::size_t>(arr->size()) > kMaxCommentLines) {
+                fail(path(key), "массив из " + std::to_string(arr->size()) +
+                                    " строк, в файл помещается не более " +
+                                    std::to_string(kMaxCommentLines));
+                return;
+            }
         }
         if (!arr) {
             return;
@@ -337,9 +362,7 @@ public:
         }
     }
 
-    void fail(const std::string& key, const std::string& reason) {
-        errors_.push_back({key, reason});
-    }
+    void fail(const std::string& key, const std::string& reason) { errors_.add(key, reason); }
 
 private:
     std::string path(std::string_view key) const { return prefix_ + std::string(key); }
@@ -440,7 +463,7 @@ private:
 
     QJsonObject obj_;
     std::string prefix_;
-    std::vector<JsonError>& errors_;
+    Refusals& errors_;
     std::set<std::string, std::less<>> seen_;
 };
 
@@ -488,22 +511,25 @@ QJsonObject ToJson(const Configuration& cfg) {
     return writer.take();
 }
 
-std::vector<JsonError> ApplyJson(const QJsonObject& json, Configuration& cfg) {
-    std::vector<JsonError> errors;
+std::vector<JsonError> ApplyJson(const QJsonObject& json, Configuration& cfg, std::size_t* total) {
+    Refusals errors;
     Configuration next = cfg;
     JsonReader reader(json, "", errors);
     configFields(next, reader);
     reader.finish();
-    if (errors.empty() &&
+    if (errors.count == 0 &&
         next.GprsPeriodMin * 6 + next.GprsPeriodSec > static_cast<int>(kByte.max)) {
         reader.fail("GprsPeriodMin", "период GPRS " + std::to_string(next.GprsPeriodMin) +
                                          " × 6 + " + std::to_string(next.GprsPeriodSec) +
                                          " не помещается в байт (0…255)");
     }
-    if (errors.empty()) {
+    if (errors.count == 0) {
         cfg = std::move(next);
     }
-    return errors;
+    if (total != nullptr) {
+        *total = errors.count;
+    }
+    return std::move(errors.listed);
 }
 
 std::vector<FlatField> Flatten(const Configuration& cfg) {
@@ -535,7 +561,7 @@ std::string JsonQuote(const std::string& utf8) {
             out += "\\t";
             break;
         default:
-            if (u < 0x20) {
+            if (u < 0x20 || u == 0x7F) {
                 out += "\\u00";
                 out += kHex[u >> 4];
                 out += kHex[u & 0xF];

@@ -25,12 +25,17 @@ struct JsonError {
     bool operator==(const JsonError&) const = default;
 };
 
+// How many refusals ApplyJson lists; the rest are only counted.
+inline constexpr std::size_t kListedRefusals = 10;
+
 // Applies the fields the object holds over cfg; absent keys keep cfg's values.
 // TxVersion is checked to be a text and otherwise ignored. Refuses unknown keys,
 // wrong types, numbers the field cannot store, texts that are too long or hold a
 // character Windows-1251 lacks, and arrays of the wrong length. On any refusal cfg
-// is left untouched and every refusal found is returned.
-std::vector<JsonError> ApplyJson(const QJsonObject& json, Configuration& cfg);
+// is left untouched; the first kListedRefusals refusals are returned and `total`
+// (when given) gets the number of all of them.
+std::vector<JsonError> ApplyJson(const QJsonObject& json, Configuration& cfg,
+                                 std::size_t* total = nullptr);
 
 // One field of the record by its flattened name, with its value as a JSON literal
 // (a decimal number or a quoted string).
@@ -43,7 +48,8 @@ struct FlatField {
 // "Partitions[0].DialUpMask", "TelNum[2]", "Inputs[5].EvCode[1]", "Comments[0]".
 std::vector<FlatField> Flatten(const Configuration& cfg);
 
-// A text as a JSON string literal (UTF-8, quoted, escaped).
+// A text as a JSON string literal (UTF-8, quoted, escaped; DEL as well, so that the
+// literal is safe on a terminal).
 std::string JsonQuote(const std::string& utf8);
 
 } // namespace tk::cli

@@ -1,15 +1,14 @@
 #include "cli/record_io.h"
 
 #include "cli/json_form.h"
+#include "cli/json_parse.h"
+#include "cli/terminal.h"
+#include "files/fileio.h"
 #include "files/format.h"
 #include "model/defaults.h"
 
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <QSaveFile>
-
-#include <span>
+#include <algorithm>
+#include <string_view>
 
 namespace tk::cli {
 namespace {
@@ -19,60 +18,19 @@ constexpr const char* kCannotOpen = "Не могу открыть файл";
 constexpr const char* kNotConfig = "Это файл не для программы TekoraCentre";
 constexpr const char* kNotSaved = "Не сохраняется";
 
-QString fileName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 Loaded failure(const std::string& path, const std::string& reason) {
-    return Loaded{std::nullopt, {path + ": " + reason}};
+    return Loaded{std::nullopt, {Shown(path) + ": " + reason}};
 }
 
-bool looksLikeJson(const std::string& path, const QByteArray& bytes) {
-    if (path.size() >= 5 && QByteArray::fromStdString(path).toLower().endsWith(".json")) {
-        return true;
+bool endsWithJson(const std::string& path) {
+    if (path.size() < 5) {
+        return false;
     }
-    for (const char c : bytes) {
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-            return c == '{' || c == '[';
-        }
-    }
-    return false;
-}
-
-const char* parseErrorText(QJsonParseError::ParseError error) {
-    switch (error) {
-    case QJsonParseError::NoError:
-        break;
-    case QJsonParseError::UnterminatedObject:
-        return "объект не закрыт";
-    case QJsonParseError::MissingNameSeparator:
-        return "после ключа нет двоеточия";
-    case QJsonParseError::UnterminatedArray:
-        return "массив не закрыт";
-    case QJsonParseError::MissingValueSeparator:
-        return "между значениями нет запятой";
-    case QJsonParseError::IllegalValue:
-        return "недопустимое значение";
-    case QJsonParseError::TerminationByNumber:
-        return "текст оборвался на числе";
-    case QJsonParseError::IllegalNumber:
-        return "недопустимое число";
-    case QJsonParseError::IllegalEscapeSequence:
-        return "недопустимая escape-последовательность";
-    case QJsonParseError::IllegalUTF8String:
-        return "строка не в кодировке UTF-8";
-    case QJsonParseError::UnterminatedString:
-        return "строка не закрыта";
-    case QJsonParseError::MissingObject:
-        return "ожидается объект";
-    case QJsonParseError::DeepNesting:
-        return "слишком глубокая вложенность";
-    case QJsonParseError::DocumentTooLarge:
-        return "документ слишком велик";
-    case QJsonParseError::GarbageAtEnd:
-        return "лишние символы после конца документа";
-    }
-    return "ошибка разбора";
+    std::string tail = path.substr(path.size() - 5);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return tail == ".json";
 }
 
 } // namespace
@@ -83,82 +41,87 @@ Configuration FactoryRecord() {
     return cfg;
 }
 
-std::optional<QJsonObject> ParseJsonObject(const QByteArray& text, std::string& error) {
-    QByteArray body = text;
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        body.remove(0, 3); // a byte order mark some editors write
+std::string Shown(const std::string& path) {
+    return TerminalText(path, kPathChars);
+}
+
+FileKind KindOf(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (CheckFileImage(bytes) == StatusNone) {
+        return FileKind::Configuration;
     }
-    QJsonParseError parse{};
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &parse);
-    if (parse.error != QJsonParseError::NoError) {
-        const auto upTo = body.left(parse.offset);
-        const qsizetype line = upTo.count('\n') + 1;
-        const qsizetype column = parse.offset - (upTo.lastIndexOf('\n') + 1) + 1;
-        error = "ошибка JSON в строке " + std::to_string(line) + ", позиции " +
-                std::to_string(column) + ": " + parseErrorText(parse.error);
-        return std::nullopt;
+    // The header's lengths never reach 2^16, so their high bytes are zero; text, JSON
+    // included, holds no zero byte.
+    const auto header = bytes.first(std::min(bytes.size(), kFileHeaderSize));
+    if (std::find(header.begin(), header.end(), std::uint8_t{0}) != header.end()) {
+        return FileKind::Damaged;
     }
-    if (!doc.isObject()) {
-        error = "ожидается объект JSON с полями конфигурации";
-        return std::nullopt;
+    std::size_t i = 0;
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        i = 3;
     }
-    return doc.object();
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n')) {
+        ++i;
+    }
+    if (i < bytes.size() && bytes[i] == '{') {
+        return FileKind::Json;
+    }
+    return endsWithJson(path) ? FileKind::Json : FileKind::Foreign;
 }
 
 Loaded LoadRecord(const std::string& path) {
-    QFile file(fileName(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return failure(path, kCannotOpen);
+    const ReadResult read = readFile(path, kMaxJsonSize + 1, false);
+    if (!read.ok()) {
+        return failure(path, std::string(kCannotOpen) + ": " + read.reason);
     }
-    const QByteArray bytes = file.read(kMaxJsonSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        return failure(path, kCannotOpen);
-    }
-
-    const std::span<const std::uint8_t> raw(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                            static_cast<std::size_t>(bytes.size()));
-    if (CheckFileImage(raw) == StatusNone) {
+    const std::span<const std::uint8_t> raw(read.bytes);
+    switch (KindOf(path, raw)) {
+    case FileKind::Configuration: {
         Configuration cfg = FactoryRecord();
         refile(cfg, raw);
         return Loaded{std::move(cfg), {}};
     }
-    if (!looksLikeJson(path, bytes)) {
+    case FileKind::Damaged:
+    case FileKind::Foreign:
         return failure(path, kNotConfig);
+    case FileKind::Json:
+        break;
     }
-    if (bytes.size() > kMaxJsonSize) {
+    if (raw.size() > kMaxJsonSize) {
         return failure(path, "файл JSON больше " + std::to_string(kMaxJsonSize) + " байт");
     }
     std::string error;
-    const auto json = ParseJsonObject(bytes, error);
+    const std::string_view text(reinterpret_cast<const char*>(raw.data()), raw.size());
+    const auto json = ParseJsonObject(text, error);
     if (!json) {
         return failure(path, error);
     }
     Configuration cfg = FactoryRecord();
     Loaded loaded;
-    for (const JsonError& e : ApplyJson(*json, cfg)) {
-        loaded.errors.push_back(path + ": " + e.text());
+    std::size_t total = 0;
+    for (const JsonError& e : ApplyJson(*json, cfg, &total)) {
+        std::string line = Shown(path) + ": ";
+        if (!e.key.empty()) {
+            line += TerminalText(e.key, kEchoedChars) + ": ";
+        }
+        loaded.errors.push_back(line + TerminalText(e.reason, kPathChars));
     }
-    if (loaded.errors.empty()) {
+    if (total > loaded.errors.size()) {
+        loaded.errors.push_back(Shown(path) + ": всего отказов: " + std::to_string(total) +
+                                ", показаны первые " + std::to_string(loaded.errors.size()));
+    }
+    if (total == 0) {
         loaded.cfg = std::move(cfg);
     }
     return loaded;
 }
 
-std::string SaveWhole(const std::string& path, const QByteArray& data) {
-    QSaveFile file(fileName(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return path + ": " + kNotSaved + ": " + file.errorString().toStdString();
+std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> data) {
+    const WriteResult written = writeFileWhole(path, data);
+    if (written.ok()) {
+        return {};
     }
-    // A short write must not replace the old file with a fragment.
-    if (file.write(data) != data.size()) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        return path + ": " + kNotSaved + ": " + reason;
-    }
-    if (!file.commit()) {
-        return path + ": " + kNotSaved + ": " + file.errorString().toStdString();
-    }
-    return {};
+    return Shown(path) + ": " + kNotSaved + ": " + written.reason;
 }
 
 } // namespace tk::cli

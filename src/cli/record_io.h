@@ -3,40 +3,47 @@
 
 #include "model/configuration.h"
 
-#include <QByteArray>
-#include <QJsonObject>
-
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace tk::cli {
 
 // Largest JSON file the tool reads.
-inline constexpr qsizetype kMaxJsonSize = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxJsonSize = 16 * 1024 * 1024;
 
 // The record as the window builds it for New: construction, then the factory values.
 Configuration FactoryRecord();
 
 // A record, or the Russian messages that say why there is none (each names the file
-// and, for JSON, the key).
+// and, for JSON, the key; file names, keys and values are escaped for the terminal).
+// A flood of refusals lists the first few and then their count.
 struct Loaded {
     std::optional<Configuration> cfg;
     std::vector<std::string> errors;
 };
 
-// Reads a configuration file, or a JSON file (recognised by its ".json" name or by a
-// leading "{" or "["), and decodes it over the factory record. Files are only read:
-// a read-only file is fine.
+// What a file holds, decided by its first bytes.
+enum class FileKind {
+    Configuration, // passes the configuration file checks
+    Damaged,       // a binary file (zero bytes in its header) that does not
+    Json,          // optional byte order mark and blanks, then "{"; or a ".json" name
+    Foreign,       // anything else
+};
+FileKind KindOf(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Reads a configuration file or a JSON file and decodes it over the factory record.
+// Files are only read: a read-only file is fine.
 Loaded LoadRecord(const std::string& path);
 
-// Parses JSON text that must hold one object; on failure returns nothing and sets
-// error to a Russian message with the line and column.
-std::optional<QJsonObject> ParseJsonObject(const QByteArray& text, std::string& error);
+// Writes data as the whole content of path through the checked writer
+// (files/fileio.h). Returns an empty string on success, otherwise the Russian message
+// naming the file and saying why, after which the old file is as it was.
+std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> data);
 
-// Writes data to path whole, through a temporary file renamed over path, so that a
-// failure leaves no half-written file and an existing file as it was. Returns an
-// empty string on success, otherwise the Russian message naming the file.
-std::string SaveWhole(const std::string& path, const QByteArray& data);
+// A path as messages show it: escaped for the terminal.
+std::string Shown(const std::string& path);
 
 } // namespace tk::cli

@@ -1,5 +1,6 @@
 #include "cli/summary.h"
 
+#include "cli/terminal.h"
 #include "model/cp1251.h"
 #include "model/input_rules.h"
 #include "model/options_rules.h"
@@ -10,8 +11,10 @@
 namespace tk::cli {
 namespace {
 
+// A text of the record as the terminal may show it: control characters escaped, long
+// comment lines cut.
 std::string utf8(const Text& t) {
-    return cp1251ToUtf8(t);
+    return TerminalText(cp1251ToUtf8(t), kShownChars);
 }
 
 const char* yesNo(bool on) {

@@ -5,6 +5,7 @@
 #include "cli/link_commands.h"
 #include "cli/record_io.h"
 #include "cli/summary.h"
+#include "cli/terminal.h"
 #include "files/format.h"
 
 #include <QJsonDocument>
@@ -143,7 +144,7 @@ std::string parseArguments(const Command& cmd, const std::vector<std::string>& a
         } else if (cmd.takesOutput && a.rfind("-o", 0) == 0) {
             output = a.substr(2);
         } else {
-            return "неизвестный параметр «" + a + "»";
+            return "неизвестный параметр «" + TerminalText(a, kEchoedChars) + "»";
         }
         if (output) {
             if (parsed.output) {
@@ -182,7 +183,8 @@ int Tool::run(const std::vector<std::string>& args) {
     }
     const Command* cmd = findCommand(name);
     if (cmd == nullptr) {
-        return usageError("неизвестная команда «" + name + "»", kToolHelp);
+        return usageError("неизвестная команда «" + TerminalText(name, kEchoedChars) + "»",
+                          kToolHelp);
     }
     Arguments parsed;
     const std::string error = parseArguments(*cmd, args, parsed);
@@ -200,11 +202,9 @@ int Tool::writeConfiguration(Configuration& cfg, const std::string& path) {
     std::vector<std::uint8_t> bytes;
     const FileWriteError refusal = wrfile(cfg, bytes);
     if (refusal != FileWriteError::None) {
-        return failed(path + ": Не сохраняется: " + FileWriteErrorText(refusal));
+        return failed(Shown(path) + ": Не сохраняется: " + FileWriteErrorText(refusal));
     }
-    const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
-                          static_cast<qsizetype>(bytes.size()));
-    const std::string error = SaveWhole(path, data);
+    const std::string error = SaveWhole(path, bytes);
     return error.empty() ? ExitOk : failed(error);
 }
 
@@ -232,7 +232,9 @@ int Tool::runExport(const Arguments& a) {
         out_.write(json.constData(), json.size());
         return ExitOk;
     }
-    const std::string error = SaveWhole(*a.output, json);
+    const std::string error =
+        SaveWhole(*a.output, std::span(reinterpret_cast<const std::uint8_t*>(json.constData()),
+                                       static_cast<std::size_t>(json.size())));
     return error.empty() ? ExitOk : failed(error);
 }
 

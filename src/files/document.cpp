@@ -1,9 +1,10 @@
 #include "files/document.h"
 
+#include "files/fileio.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -37,18 +38,10 @@ SaveResult saveConfiguration(Configuration& cfg, const QString& path) {
     if (const FileWriteError refused = wrfile(cfg, image); refused != FileWriteError::None) {
         return {SaveResult::Refused, QString::fromStdString(FileWriteErrorText(refused))};
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {SaveResult::Failed, file.errorString()};
-    }
-    const auto size = static_cast<qint64>(image.size());
-    if (file.write(reinterpret_cast<const char*>(image.data()), size) != size) {
-        QString reason = file.errorString();
-        file.cancelWriting();
-        return {SaveResult::Failed, reason};
-    }
-    if (!file.commit()) {
-        return {SaveResult::Failed, file.errorString()};
+    // A FIFO nobody reads is refused rather than freezing the window.
+    if (const WriteResult written = writeFileWhole(toPath(path), image, PipeWait::Refuse);
+        !written.ok()) {
+        return {SaveResult::Failed, QString::fromStdString(written.reason)};
     }
     return {};
 }
@@ -96,11 +89,7 @@ QString Document::statusText() const {
 }
 
 void Document::report(const QString& failed, const SaveResult& result) {
-    if (result.kind == SaveResult::Refused) {
-        prompts_.message(failed + QStringLiteral(": ") + result.reason);
-    } else {
-        prompts_.message(failed);
-    }
+    prompts_.message(failed + QStringLiteral(": ") + result.reason);
 }
 
 bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFailure) {
@@ -146,7 +135,8 @@ bool Document::Open() {
         return false;
     }
     OpenFileName_ = *chosen;
-    StatusCode_ = openf(cfg_, toPath(OpenFileName_));
+    std::string reason;
+    StatusCode_ = openf(cfg_, toPath(OpenFileName_), &reason);
     switch (StatusCode_) {
     case StatusNone:
         break;
@@ -154,7 +144,7 @@ bool Document::Open() {
         prompts_.message(kNotConfig);
         return false;
     default:
-        prompts_.message(kCannotOpen);
+        prompts_.message(kCannotOpen + QStringLiteral(": ") + QString::fromStdString(reason));
         return false;
     }
     FilePath_ = QFileInfo(OpenFileName_).absoluteFilePath();

@@ -2,9 +2,9 @@
 // the untitled flag, the generated names and the current path, and runs the New,
 // Open, Save, Save as and close commands, asking and telling through Prompts.
 //
-// Every save goes through QSaveFile: the new file is written whole beside the old
-// one and replaces it only when everything was written, so a failed save keeps the
-// old file and the change mark.
+// Every save goes through the checked writer (files/fileio.h): the file is written
+// whole and on the disk, or the old file stays byte for byte and the change mark
+// stays.
 #pragma once
 
 #include "files/format.h"
@@ -17,8 +17,8 @@
 
 namespace tk {
 
-// What a save came to: written, refused by the file writer, or failed in the file
-// system (with the system's text).
+// What a save came to: written, refused by the file format's writer, or failed in the
+// file system (with the system's text and a Russian reason).
 struct SaveResult {
     enum Kind { Saved, Refused, Failed };
     Kind kind = Saved;
@@ -27,7 +27,7 @@ struct SaveResult {
     bool ok() const { return kind == Saved; }
 };
 
-// Writes the configuration's file image to `path` through QSaveFile.
+// Writes the configuration's file image to `path` through the checked writer.
 SaveResult saveConfiguration(Configuration& cfg, const QString& path);
 
 // The folder for generated names: `programFolder` when it is writable, otherwise the

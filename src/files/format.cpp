@@ -1,10 +1,10 @@
 #include "files/format.h"
 
+#include "files/fileio.h"
 #include "image/image.h"
 #include "model/packing.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace tk {
 namespace {
@@ -178,21 +178,18 @@ StatusCode refile(Configuration& cfg, std::span<const std::uint8_t> file) {
     return StatusNone;
 }
 
-StatusCode openf(Configuration& cfg, const std::filesystem::path& path) {
+StatusCode openf(Configuration& cfg, const std::filesystem::path& path, std::string* reason) {
     // Opened for reading and writing, as the transmitter's own tools do, so that a
-    // read-only or locked file is refused before anything is read.
-    std::fstream in(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!in.is_open()) {
+    // read-only or locked file is refused before anything is read. One byte more than
+    // the largest file is read, so that a longer file is seen as such.
+    ReadResult read = readFile(path, kMaxFileSize + 1, true);
+    if (!read.ok()) {
+        if (reason != nullptr) {
+            *reason = read.reason;
+        }
         return StatusCannotOpen;
     }
-    // One byte more than the largest file, so that a longer file is seen as such.
-    std::vector<std::uint8_t> file(kMaxFileSize + 1);
-    in.read(reinterpret_cast<char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    if (in.bad()) {
-        return StatusCannotOpen;
-    }
-    file.resize(static_cast<std::size_t>(in.gcount()));
-    return refile(cfg, file);
+    return refile(cfg, read.bytes);
 }
 
 } // namespace tk

@@ -3,7 +3,7 @@
 // numbers and the comment lines. Numbers in the header are little-endian.
 //
 // The byte functions here are shared by the window, the command-line tool and the
-// tests; openf is the only one that touches the file system.
+// tests; openf is the only one that touches the file system (through files/fileio.h).
 #pragma once
 
 #include "model/configuration.h"
@@ -52,9 +52,11 @@ StatusCode CheckFileImage(std::span<const std::uint8_t> file);
 // untouched.
 StatusCode refile(Configuration& cfg, std::span<const std::uint8_t> file);
 
-// Reads the file at `path` (opened for reading and writing, so a read-only file is
-// refused) and decodes it with refile: StatusNone, StatusCannotOpen or
-// StatusNotConfig. The record is untouched unless the result is StatusNone.
-StatusCode openf(Configuration& cfg, const std::filesystem::path& path);
+// Reads the regular file at `path` (opened for reading and writing, so a read-only
+// file is refused) and decodes it with refile: StatusNone, StatusCannotOpen or
+// StatusNotConfig. The record is untouched unless the result is StatusNone. On
+// StatusCannotOpen `reason` (when given) gets the system's text and ours.
+StatusCode openf(Configuration& cfg, const std::filesystem::path& path,
+                 std::string* reason = nullptr);
 
 } // namespace tk

@@ -32,6 +32,14 @@ std::string telephonesWith(std::size_t at, const std::string& tel) {
     return out + "]";
 }
 
+std::string repeated(const std::string& s, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) {
+        out += s;
+    }
+    return out;
+}
+
 std::string inputWith(std::size_t n, const std::string& fields) {
     return R"({"Inputs": )" + arrayWith(kInputCount + 1, n, fields) + "}";
 }
@@ -217,6 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "U+0061 «a» недопустим в номере телефона"},
         Refusal{R"({"TelNum7316": "12345678901234567"})", "TelNum7316", "не более 16"},
         Refusal{R"({"Comments": ["ok", "a\r\nb"]})", "Comments[1]", "перевод строки"},
+        Refusal{R"({"Comments": ["")" + repeated(R"(, "")", 15912) + "]}", "Comments",
+                "массив из 15913 строк, в файл помещается не более 15912"},
         Refusal{R"({"TelNum": ["1"]})", "TelNum", "массив из 1 элементов, ожидается 16"},
         Refusal{R"({"Inputs": [{}]})", "Inputs", "ожидается 65"},
         Refusal{inputWith(2, R"({"ObjNum": [1, 2, 3]})"), "Inputs[2].ObjNum", "ожидается 2"}));
@@ -231,6 +241,22 @@ TEST(JsonRefusal, EveryRefusalIsReported) {
     }
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys, (std::vector<std::string>{"Apn", "Foo", "TelNum", "TimeOfInp"}));
+}
+
+TEST(JsonRefusal, AFloodIsCountedAndOnlyTheFirstAreListed) {
+    std::string json = R"({"Comments": [)";
+    for (int i = 0; i < 40; ++i) {
+        json += i == 0 ? "1" : ", 1";
+    }
+    Configuration cfg = test::factoryRecord();
+    const Configuration before = cfg;
+    std::size_t total = 0;
+    const auto errors = ApplyJson(test::parseObject(json + "]}"), cfg, &total);
+    EXPECT_EQ(total, 40U);
+    ASSERT_EQ(errors.size(), cli::kListedRefusals);
+    EXPECT_EQ(errors.front().key, "Comments[0]");
+    EXPECT_EQ(errors.back().key, "Comments[9]");
+    EXPECT_EQ(cfg, before);
 }
 
 // ----------------------------------------------------------- values at the limits
@@ -291,6 +317,13 @@ TEST(JsonForm, TheTestRecordDiffersFromTheFactoryInEveryField) {
     // Otherwise the round trip above would not prove that every field travels.
     const auto flat = Flatten(test::everyFieldSet());
     EXPECT_EQ(cli::DiffLines(test::factoryRecord(), test::everyFieldSet()).size(), flat.size());
+}
+
+TEST(JsonForm, DiffShowsControlCharactersEscaped) {
+    Configuration b = test::factoryRecord();
+    b.Comments = {"\x1b[2J\x07\x7f\t\"\\"};
+    EXPECT_EQ(cli::DiffLines(test::factoryRecord(), b),
+              std::vector<std::string>{R"(Comments[0] null "\u001b[2J\u0007\u007f\t\"\\")"});
 }
 
 TEST(JsonForm, KeysAreTheRecordFieldNames) {

@@ -1,12 +1,18 @@
 // The real tk515 program, run as a user runs it.
 #include "cli_support.h"
+#include "small_fs.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 namespace tk {
 namespace {
@@ -158,7 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
         ImportRefusal{"WrongLength", R"({"Partitions": [{}, {}, {}]})",
                       "Partitions: массив из 3 элементов, ожидается 4"},
         ImportRefusal{"BadJson", "{\"ObjNum\": 1,\n \"Apn\" \"x\"}",
-                      "in.json: ошибка JSON в строке 2, позиции 9: после ключа нет двоеточия"},
+                      "in.json: ошибка JSON в строке 2, позиции 8 (ключ Apn): после ключа нет "
+                      "двоеточия"},
+        ImportRefusal{"DuplicateKey", R"({"ObjNum": 1, "ObjNum": 2})",
+                      "in.json: ошибка JSON: ключ ObjNum повторяется"},
+        ImportRefusal{"UnpairedSurrogate", R"({"ArmSMSText": "\ud800"})",
+                      "(ключ ArmSMSText): непарный суррогат"},
         ImportRefusal{"NotAnObject", "[1, 2]", "ожидается объект JSON"},
         ImportRefusal{"WriterRefuses", R"({"Comments": [")" + std::string(32000, 'c') + R"("]})",
                       "out.tk515: Не сохраняется: Комментарий слишком длинный"}),
@@ -202,6 +213,11 @@ TEST_P(ExitStatus, CodeAndMessage) {
         return b;
     }());
     ASSERT_TRUE(QDir(path("")).mkdir("folder"));
+    writeBytes(path("brace.tk515"), [] {
+        Bytes b = test::fileOf(test::factoryRecord());
+        b[0] = '{'; // a damaged length that reads as the start of JSON
+        return b;
+    }());
     QStringList args;
     for (const QString& a : GetParam().args) {
         args << (a.startsWith('@') ? path(a.mid(1)) : a);
@@ -251,8 +267,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"show", "@nothing.tk515"},
                    1,
                    false,
-                   "nothing.tk515: Не могу открыть файл"},
-        Invocation{"FolderInput", {"export", "@folder"}, 1, false, "Не могу открыть файл"},
+                   "nothing.tk515: Не могу открыть файл: " + std::string(std::strerror(ENOENT)) +
+                       " (нет такого файла или папки)"},
+        Invocation{"FolderInput",
+                   {"export", "@folder"},
+                   1,
+                   false,
+                   "folder: Не могу открыть файл: " + std::string(std::strerror(EISDIR)) +
+                       " (это папка, а не файл)"},
         Invocation{"ForeignInput",
                    {"show", "@foreign.txt"},
                    1,
@@ -267,7 +289,24 @@ INSTANTIATE_TEST_SUITE_P(
                    {"new", "@folder/none/x.tk515"},
                    1,
                    false,
-                   "x.tk515: Не сохраняется"}),
+                   "x.tk515: Не сохраняется: " + std::string(std::strerror(ENOENT)) +
+                       " (нет такого файла или папки)"},
+        Invocation{"FolderOutput",
+                   {"new", "@folder"},
+                   1,
+                   false,
+                   "folder: Не сохраняется: " + std::string(std::strerror(EISDIR)) +
+                       " (это папка, а не файл)"},
+        Invocation{"DamagedBinaryStartingWithBrace",
+                   {"show", "@brace.tk515"},
+                   1,
+                   false,
+                   "brace.tk515: Это файл не для программы TekoraCentre"},
+        Invocation{"HostileArgument",
+                   {"frob\x1b[2J\a"},
+                   2,
+                   false,
+                   "неизвестная команда «frob\\u001b[2J\\u0007»"}),
     byName);
 
 TEST_F(ToolTest, FullStandardOutputIsAFailure) {
@@ -283,6 +322,127 @@ TEST_F(ToolTest, NewWritesTheFactoryFile) {
     const Bytes file = test::readBytes(path("n.tk515"));
     EXPECT_EQ(file.size(), 944U);
     EXPECT_EQ(file, test::fileOf(test::factoryRecord()));
+}
+
+// ----------------------------------------------------------- outputs that are not files
+
+TEST_F(ToolTest, DevicesAreWrittenIntoAndStayDevices) {
+    writeConfig("factory.tk515", test::factoryRecord());
+    for (const char* command : {"new", "export"}) {
+        const QStringList args =
+            QString::fromUtf8(command) == QStringLiteral("new")
+                ? QStringList{"new", "/dev/null"}
+                : QStringList{"export", path("factory.tk515"), "-o", "/dev/null"};
+        const Result r = run(args);
+        EXPECT_EQ(r.code, 0) << command << ": " << r.err;
+        const Result full = run(QStringList(args).replaceInStrings("/dev/null", "/dev/full"));
+        EXPECT_EQ(full.code, 1) << command;
+        EXPECT_NE(full.err.find("/dev/full: Не сохраняется: " + std::string(std::strerror(ENOSPC)) +
+                                " (на диске нет места)"),
+                  std::string::npos)
+            << full.err;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(ToolTest, FifoIsWrittenIntoAndStaysAFifo) {
+    const QString fifo = path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Bytes received;
+    std::thread reader([&] { received = test::readBytes(fifo); });
+    const Result r = run({"new", fifo});
+    reader.join();
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(received, test::fileOf(test::factoryRecord()));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(ToolTest, FullDiskFailsAndKeepsTheOldFile) {
+    const std::filesystem::path small = QFile::encodeName(path("small")).toStdString();
+    test::SmallFileSystem fs(small, 64);
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const QString good = path("small/good.tk515");
+    ASSERT_EQ(run({"new", good}).code, 0);
+    const Bytes before = test::readBytes(good);
+    // A 12 KB configuration, more than is left.
+    std::string comments;
+    for (int i = 0; i < 200; ++i) {
+        comments += std::string(i == 0 ? "" : ", ") + "\"" + std::string(60, 'c') + "\"";
+    }
+    test::writeText(path("big.json"), "{\"Comments\": [" + comments + "]}");
+    fs.fill();
+    for (const QStringList& args :
+         {QStringList{"import", path("big.json"), "-o", good}, QStringList{"new", good}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+        EXPECT_NE(r.err.find("good.tk515: Не сохраняется: " + std::string(std::strerror(ENOSPC)) +
+                             " (на диске нет места)"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(test::readBytes(good), before);
+    }
+    EXPECT_EQ(QDir(path("small")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"filler", "good.tk515"}));
+}
+
+// ----------------------------------------------------------- hostile input
+
+TEST_F(ToolTest, ShowEscapesControlsAndShortensLongLines) {
+    Configuration c = test::factoryRecord();
+    c.TxSerialNum = "\x1b[31mRED\x07";
+    c.Comments = {"\x1b]0;title\x07", std::string(1000, 'z')};
+    const Result r = run({"show", writeConfig("h.tk515", c)});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.out.find('\x07'), std::string::npos);
+    EXPECT_NE(r.out.find("Серийный номер передатчика: \\u001b[31mRED\\u0007\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\\u001b]0;title\\u0007\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(std::string(200, 'z') + "… (всего знаков: 1000)\n"), std::string::npos);
+}
+
+TEST_F(ToolTest, RefusalsEscapeAndShortenWhatTheyEcho) {
+    const std::string hugeKey = "\\u001b[2J" + std::string(1000000, 'k');
+    test::writeText(path("in.json"), "{\"" + hugeKey + "\": 1, \"Apn\\n\": 2}");
+    const Result r = run({"import", path("in.json"), "-o", path("out.tk515")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_LT(r.err.size(), 2000U);
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.err.find("in.json: \\u001b[2Jkkk"), std::string::npos) << r.err.substr(0, 300);
+    EXPECT_NE(r.err.find("… (всего знаков: 1000004): неизвестный ключ\n"), std::string::npos);
+    EXPECT_NE(r.err.find("in.json: Apn\\n: неизвестный ключ\n"), std::string::npos) << r.err;
+}
+
+TEST_F(ToolTest, AFloodOfRefusalsListsTheFirstFewAndTheCount) {
+    std::string json = "{";
+    for (int i = 0; i < 500; ++i) {
+        json += std::string(i == 0 ? "" : ", ") + "\"Bogus" + std::to_string(1000 + i) + "\": 1";
+    }
+    test::writeText(path("in.json"), json + "}");
+    const Result r = run({"import", path("in.json"), "-o", path("out.tk515")});
+    EXPECT_EQ(r.code, 1);
+    const std::vector<std::string> shown = lines(r.err);
+    ASSERT_EQ(shown.size(), 11U) << r.err;
+    EXPECT_EQ(shown[0], "tk515: " + spath("in.json") + ": Bogus1000: неизвестный ключ");
+    EXPECT_EQ(shown[10], "tk515: " + spath("in.json") + ": всего отказов: 500, показаны первые 10");
+    EXPECT_FALSE(QFile::exists(path("out.tk515")));
+}
+
+TEST_F(ToolTest, JsonWithAByteOrderMarkIsJsonWhateverItsName) {
+    test::writeText(path("in.txt"), "\xEF\xBB\xBF\r\n {\"TimeOfInp\": 30}");
+    const Result r = run({"import", path("in.txt"), "-o", path("out.tk515")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    Configuration expected = test::factoryRecord();
+    expected.TimeOfInp = 30;
+    EXPECT_EQ(test::readBytes(path("out.tk515")), test::fileOf(expected));
 }
 
 // ----------------------------------------------------------- show

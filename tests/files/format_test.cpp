@@ -267,8 +267,11 @@ TEST_F(OpenFile, ReadsWhatTheWriterWrote) {
 TEST_F(OpenFile, MissingFileOrFolderCannotBeOpened) {
     Configuration cfg = factory();
     const Configuration before = cfg;
-    EXPECT_EQ(openf(cfg, dir_ / "missing.tk515"), StatusCannotOpen);
-    EXPECT_EQ(openf(cfg, dir_), StatusCannotOpen);
+    std::string reason;
+    EXPECT_EQ(openf(cfg, dir_ / "missing.tk515", &reason), StatusCannotOpen);
+    EXPECT_NE(reason.find("(нет такого файла или папки)"), std::string::npos) << reason;
+    EXPECT_EQ(openf(cfg, dir_, &reason), StatusCannotOpen);
+    EXPECT_NE(reason.find("(это папка, а не файл)"), std::string::npos) << reason;
     EXPECT_EQ(cfg, before);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "missing.tk515")) << "openf must not create";
 }

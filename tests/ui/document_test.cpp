@@ -1,6 +1,8 @@
 // The document's commands without a window: prompts answered from a script, files in
 // a scratch folder.
+#include "../files/small_fs.h"
 #include "files/document.h"
+#include "files/fileio.h"
 #include "files/format.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
@@ -44,6 +46,13 @@ bool writeAll(const QString& path, const QByteArray& data) {
 
 bool root() {
     return ::geteuid() == 0;
+}
+
+// A failure message as the document shows it: ours, a colon, the system's text and
+// our reason.
+QString failure(const char* message, int error) {
+    return QStringLiteral("! ") + QString::fromUtf8(message) + QStringLiteral(": ") +
+           QString::fromStdString(tk::systemErrorText(error));
 }
 
 } // namespace
@@ -178,7 +187,7 @@ private slots:
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->New());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, QStringLiteral("! не сохраняется")}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("не сохраняется", ENOENT)}));
         QCOMPARE(doc_->FileTitle(), QStringLiteral("Object1"));
         QVERIFY(doc_->ConfigChanged());
     }
@@ -216,7 +225,7 @@ private slots:
         QTest::addColumn<bool>("create");
         QTest::addColumn<QString>("message");
         QTest::newRow("missing") << QByteArray() << false
-                                 << QStringLiteral("! Не могу открыть файл");
+                                 << failure("Не могу открыть файл", ENOENT);
         QTest::newRow("foreign") << QByteArray("not a configuration") << true
                                  << QStringLiteral("! Это файл не для программы TekoraCentre");
         QTest::newRow("empty") << QByteArray() << true
@@ -248,7 +257,7 @@ private slots:
         QVERIFY(QFile::setPermissions(p, QFile::ReadOwner));
         prompts_.files = {p};
         QVERIFY(!doc_->Open());
-        QCOMPARE(prompts_.log.last(), QStringLiteral("! Не могу открыть файл"));
+        QCOMPARE(prompts_.log.last(), failure("Не могу открыть файл", EACCES));
         QCOMPARE(cfg_.TxSerialNum, std::string());
     }
 
@@ -257,7 +266,7 @@ private slots:
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->Open());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, QStringLiteral("! Не сохраняется")}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("Не сохраняется", ENOENT)}));
     }
 
     void saveAfterCancelledSaveAsWritesTheGeneratedPath() {
@@ -307,7 +316,7 @@ private slots:
         edit();
         prompts_.files = {path(QStringLiteral("missing/site.tk515"))};
         QVERIFY(!doc_->Saveas());
-        QCOMPARE(prompts_.log.last(), QStringLiteral("! Не сохраняется"));
+        QCOMPARE(prompts_.log.last(), failure("Не сохраняется", ENOENT));
         QCOMPARE(doc_->FileTitle(), QStringLiteral("Object1"));
         QCOMPARE(doc_->FilePath(), folder() + QStringLiteral("Object1.t61"));
         QVERIFY(doc_->ConfigChanged());
@@ -322,7 +331,7 @@ private slots:
         QVERIFY(QDir(sub).removeRecursively());
         edit("LATER");
         QVERIFY(!doc_->Save());
-        QCOMPARE(prompts_.log.last(), QStringLiteral("! Не сохраняется"));
+        QCOMPARE(prompts_.log.last(), failure("Не сохраняется", ENOENT));
         QVERIFY(doc_->ConfigChanged());
         QCOMPARE(shownCaption_, QStringLiteral("a.tk515* - TK 515 Pro"));
     }
@@ -342,24 +351,76 @@ private slots:
         QCOMPARE(readAll(p), before);
     }
 
-    void failedSaveLeavesTheOldFileWhole() {
-        if (root()) {
-            QSKIP("root writes into read-only folders; run as a normal user to check this");
-        }
+    void savesAWritableFileInAReadOnlyFolder() {
         const QString sub = path(QStringLiteral("ro"));
         QVERIFY(QDir().mkpath(sub));
         const QString p = sub + QStringLiteral("/a.tk515");
         edit("FIRST");
         prompts_.files = {p};
         QVERIFY(doc_->Saveas());
-        const QByteArray before = readAll(p);
         QVERIFY(QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner));
         edit("SECOND");
+        QVERIFY(doc_->Save());
+        QVERIFY(!doc_->ConfigChanged());
+        QCOMPARE(readAll(p), fileImage(cfg_));
+        QCOMPARE(QDir(sub).entryList(QDir::Files | QDir::Hidden), QStringList{"a.tk515"});
+    }
+
+    void failedSaveLeavesTheOldFileWhole() {
+        if (root()) {
+            QSKIP("root writes read-only files; run as a normal user to check this");
+        }
+        const QString p = path(QStringLiteral("a.tk515"));
+        edit("FIRST");
+        prompts_.files = {p};
+        QVERIFY(doc_->Saveas());
+        const QByteArray before = readAll(p);
+        QVERIFY(QFile::setPermissions(p, QFile::ReadOwner));
+        edit("SECOND");
         QVERIFY(!doc_->Save());
-        QCOMPARE(prompts_.log.last(), QStringLiteral("! Не сохраняется"));
+        QCOMPARE(prompts_.log.last(), failure("Не сохраняется", EACCES));
         QVERIFY(doc_->ConfigChanged());
+        QCOMPARE(shownCaption_, QStringLiteral("a.tk515* - TK 515 Pro"));
         QCOMPARE(readAll(p), before);
         QVERIFY(!before.isEmpty());
+    }
+
+    void saveOnAFullDiskSaysSoAndKeepsTheOldFile() {
+        tk::test::SmallFileSystem small(
+            std::filesystem::path(QFile::encodeName(path("small")).toStdString()), 64);
+        if (!small.mounted()) {
+            QSKIP(small.why().c_str());
+        }
+        const QString p = path(QStringLiteral("small/a.tk515"));
+        edit("FIRST");
+        prompts_.files = {p};
+        QVERIFY(doc_->Saveas());
+        const QByteArray before = readAll(p);
+        small.fill();
+        edit("SECOND");
+        cfg_.Comments.assign(200, std::string(60, 'c')); // 12 KB, more than is free
+        QVERIFY(!doc_->Save());
+        QCOMPARE(prompts_.log.last(), failure("Не сохраняется", ENOSPC));
+        QVERIFY(doc_->ConfigChanged());
+        QCOMPARE(readAll(p), before);
+        // Closing with Yes says the same after its own words and keeps the window open.
+        prompts_.answers = {Answer::Yes};
+        QVERIFY(!doc_->Close());
+        QCOMPARE(prompts_.log.last(), QStringLiteral("! Не сохраняется. Последняя ошибка: ") +
+                                          QString::fromStdString(tk::systemErrorText(ENOSPC)));
+        QCOMPARE(readAll(p), before);
+    }
+
+    void saveKeepsHardLinks() {
+        const QString p = path(QStringLiteral("a.tk515"));
+        edit("FIRST");
+        prompts_.files = {p};
+        QVERIFY(doc_->Saveas());
+        QVERIFY(::link(QFile::encodeName(p).constData(),
+                       QFile::encodeName(path(QStringLiteral("b.tk515"))).constData()) == 0);
+        edit("SECOND");
+        QVERIFY(doc_->Save());
+        QCOMPARE(readAll(path(QStringLiteral("b.tk515"))), fileImage(cfg_));
     }
 
     void closeUnchangedAsksNothing() {
