@@ -235,9 +235,7 @@ public:
         if (refusal != FileWriteError::None) {
             return failed(*args_.output + ": Не сохраняется: " + FileWriteErrorText(refusal));
         }
-        const std::string error =
-            SaveWhole(*args_.output, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<qsizetype>(bytes.size())));
+        const std::string error = SaveWhole(*args_.output, bytes);
         return error.empty() ? ExitOk : failed(error);
     }
 
