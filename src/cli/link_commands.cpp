@@ -233,7 +233,8 @@ public:
         std::vector<std::uint8_t> bytes;
         const FileWriteError refusal = wrfile(cfg, bytes);
         if (refusal != FileWriteError::None) {
-            return failed(*args_.output + ": Не сохраняется: " + FileWriteErrorText(refusal));
+            return failed(Shown(*args_.output) +
+                          ": Не сохраняется: " + FileWriteErrorText(refusal));
         }
         const std::string error = SaveWhole(*args_.output, bytes);
         return error.empty() ? ExitOk : failed(error);

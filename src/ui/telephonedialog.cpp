@@ -72,7 +72,10 @@ bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) const {
     if (key == Qt::Key_Backspace || typed.isEmpty() || !typed.at(0).isPrint()) {
         return false;
     }
-    return typed.size() != 1 || !allowed(typed.at(0)) || Edit1->text().size() > kMaxLength - 1;
+    // A selected part gives way to the typed character, so a full number that is
+    // selected (as it is when the dialog opens) can be typed over.
+    const qsizetype kept = Edit1->text().size() - Edit1->selectedText().size();
+    return typed.size() != 1 || !allowed(typed.at(0)) || kept > kMaxLength - 1;
 }
 
 void TelephoneDialog::Edit1Edited(const QString& text) {

@@ -2,13 +2,71 @@
 // the system events, the inputs and the partitions to them.
 #pragma once
 
+#include "model/telephone_rules.h"
 #include "ui/panels/settingspanel.h"
 
-#include <array>
+#include <QFrame>
 
+#include <array>
+#include <functional>
+
+class QComboBox;
 class QLabel;
+class QTableWidget;
 
 namespace tk {
+
+// A small string grid of tick cells: fixed columns and rows, one-pixel grid lines,
+// each cell drawn by the owner's rules (white when enabled, button face when not,
+// green text at a fixed offset). A mouse click on a cell, or Space on the current
+// cell, reports the cell; the arrow keys, Home and End only move the current cell.
+class TickGrid : public QFrame {
+    Q_OBJECT
+public:
+    TickGrid(int columns, int rows, int columnWidth, int rowHeight, int textLeft, QWidget* parent);
+
+    int columns() const { return columns_; }
+    int rows() const { return rows_; }
+
+    QString cellText(int col, int row) const;
+    void setCellText(int col, int row, const QString& text);
+
+    // The current cell, where Space acts and the focus frame is drawn.
+    QPoint currentCell() const { return current_; }
+    void setCurrentCell(int col, int row);
+
+    // The rectangle of a cell in the grid's coordinates.
+    QRect cellRect(int col, int row) const;
+    // The cell under a point, or (-1, -1).
+    QPoint cellAt(QPoint pos) const;
+
+    // Whether a cell is drawn as enabled (white, with its text).
+    std::function<bool(int col, int row)> cellEnabled;
+
+signals:
+    void cellClicked(int col, int row);
+    // The mouse moved over the grid; (-1, -1) when it is on no cell or left the grid.
+    void mouseMovedOver(int col, int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    int columns_;
+    int rows_;
+    int columnWidth_;
+    int rowHeight_;
+    int textLeft_;
+    QList<QString> texts_; // row by row
+    QPoint current_{0, 0};
+    QPoint pressed_{-1, -1};
+};
 
 class TelephonePanel : public SettingsPanel {
     Q_OBJECT
@@ -22,21 +80,58 @@ public:
     // The arm/disarm reports of partition p + 1 (p = 0..3).
     void settelephAD(int p);
 
-    // The input whose grid was shown last, 0 for the system events.
-    int telephoneInput() const { return telephoneInput_; }
+    // The list and the cell-enabled tables from the record.
+    void FillLVtel();
+    // Record -> grid.
+    void FillSGtel0();
+    void FillSGtelN(int n);
+    void FillSGtelAD(int p);
+    // Grid -> record.
+    void ScanSGtel0();
+    void ScanSGtelN(int n);
+    void ScanSGtelAD(int p);
+
+    // The input whose grid was shown last, 0 for the system events (the text of the
+    // hidden Panel011InpNumComboBox; 5 before any grid was shown).
+    int telephoneInput() const;
 
 private:
-    void showList();
+    void showView();
     void showHeaders(bool visible);
+    void fillPartitionView(int p);
+    void fillGrid(TickGrid* grid, TelGrid kind, int source);
+    void scanGrid(TickGrid* grid, TelGrid kind, int source);
+    static TelTicks ticksOf(const TickGrid* grid);
+    static void showTicks(TickGrid* grid, const TelTicks& ticks);
+    void gridClick(TickGrid* grid, TelGrid kind, int source, int col, int row);
+    void gridMouseMove(TickGrid* grid, const std::array<const char*, 4>& hints, int col, int row);
+    void restorePartitionText();
 
-    QLabel* title_;                  // Panel011_InputNumLabel
-    QFrame* list_;                   // Panel011_1
-    QFrame* eventsGrid_;             // Panel011_2
-    QFrame* inputPanel_;             // Panel011_3
-    QFrame* inputGrid_;              // Panel011_4
-    QFrame* partitionPanel_;         // Panel011_7
-    std::array<QLabel*, 5> headers_; // Panel011Label1..5, above the system-events grid
-    int telephoneInput_ = 5;
+    void LVtelDblClick(int item);
+    void SGtel0Click(int col, int row);
+    void SGtelNClick(int col, int row);
+    void SGtelADClick(int col, int row);
+    void SGtel0MouseMove(int col, int row);
+    void SGtelNMouseMove(int col, int row);
+    void SGtelADMouseMove(int col, int row);
+    void Panel011_7PartNumComboBoxChange(const QString& text);
+
+    QLabel* Panel011_InputNumLabel;
+    QFrame* Panel011_1;
+    QTableWidget* LVtel;
+    QFrame* Panel011_2;
+    TickGrid* SGtel0;
+    std::array<QLabel*, 5> headers_; // Panel011Label1..5, above SGtel0
+    QFrame* Panel011_3;
+    QLabel* Panel011_3Label1;
+    QFrame* Panel011_4;
+    TickGrid* SGtelN;
+    QFrame* Panel011_7;
+    QLabel* Panel011_7Label1;
+    QLabel* Panel011_7PartNumLabel;
+    QComboBox* Panel011_7PartNumComboBox;
+    TickGrid* SGtelAD;
+    QComboBox* Panel011InpNumComboBox; // hidden: the current telephone input number
 };
 
 } // namespace tk
