@@ -68,12 +68,23 @@ MainWindow::~MainWindow() {
     // The widgets (panels, dialogs) hold references into the record, the document and
     // the panel context, which are members and die after this body. Delete the widget
     // tree first, while all of them still live: a focus-out handler that runs as a
-    // focused edit goes then still finds its record. The panels go before the status
-    // bar and the menus that their change mark updates.
+    // focused edit goes then still finds its record. The panels and the dialogs go
+    // before the status bar that the change mark updates, and the status bar last.
     delete takeCentralWidget();
-    while (auto* w = findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const auto nextChild = [this]() -> QWidget* {
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w != status_) {
+                return w;
+            }
+        }
+        return nullptr;
+    };
+    while (QWidget* w = nextChild()) {
         delete w;
     }
+    delete status_;
+    status_ = nullptr;
+    std::fill(std::begin(statusPanels_), std::end(statusPanels_), nullptr);
 }
 
 void MainWindow::buildControls() {
@@ -129,6 +140,13 @@ void MainWindow::buildControls() {
 
 void MainWindow::connectCommands() {
     const CommandBars& b = *bars_;
+    // A write to the transmitter encodes the record as it is: edits that a panel
+    // finishes only when the focus leaves it are finished first. Connected before any
+    // handler of these commands, so they run first.
+    const auto finishEdits = [this] { ctx_.finishEdits(); };
+    connect(b.Write1, &QAction::triggered, this, finishEdits);
+    connect(b.ToolButton6, &QToolButton::clicked, this, finishEdits);
+    connect(b.Udalwrite1, &QAction::triggered, this, finishEdits);
     connect(b.New1, &QAction::triggered, this, &MainWindow::New1Click);
     connect(b.ToolButton1, &QToolButton::clicked, this, &MainWindow::New1Click);
     connect(b.Open1, &QAction::triggered, this, &MainWindow::Open1Click);
@@ -232,7 +250,9 @@ void MainWindow::rereg() {
 
 void MainWindow::showFileState() {
     setWindowTitle(doc_.caption(ProductCaption));
-    statusPanels_[2]->setText(doc_.statusText());
+    if (statusPanels_[2] != nullptr) { // gone only while the window is deleted
+        statusPanels_[2]->setText(doc_.statusText());
+    }
 }
 
 void MainWindow::New1Click() {

@@ -201,6 +201,31 @@ private slots:
         QCOMPARE(saved.Inputs[2].ObjNum, (std::array<std::int32_t, 2>{0x71, 0x11}));
     }
 
+    // A write to the transmitter by menu or button, with the focus still inside, also
+    // encodes the texts of the new number.
+    void writeCommandsFinishTheObjectNumberEdit_data() {
+        QTest::addColumn<QByteArray>("command");
+        QTest::newRow("Write1") << QByteArray("Write1");
+        QTest::newRow("ToolButton6") << QByteArray("ToolButton6");
+        QTest::newRow("Udalwrite1") << QByteArray("Udalwrite1");
+    }
+
+    void writeCommandsFinishTheObjectNumberEdit() {
+        QFETCH(QByteArray, command);
+        f_.window().setLinkCommandsAvailable(true);
+        f_.window().updt2(true);
+        f_.record().Options &= ~OptCyrillic;
+        f_.typeInto(digit(1), QStringLiteral("7"));
+        QVERIFY(digit(2)->hasFocus());
+        if (auto* action = f_.window().findChild<QAction*>(QString::fromLatin1(command))) {
+            action->trigger();
+        } else {
+            f_.get<QAbstractButton>(command.constData())->click();
+        }
+        QCOMPARE(f_.record().ArmSMSText, "7111 Armed ");
+        QCOMPARE(f_.window().panelContext().editor().ObjNumChanged, 0);
+    }
+
     // A digit typed, then another file opened: its texts stay as they are, also when
     // the focus leaves the panel afterwards.
     void openingAFileDropsThePendingObjectNumberEdit() {

@@ -166,6 +166,24 @@ private slots:
         QCOMPARE(f_.record().TxTlfNum, "+7495123*#12345"); // 15 at most
     }
 
+    // A pasted number keeps only its digits, "+", "*" and "#", and says so.
+    void pastedTelephoneKeepsItsAllowedCharacters() {
+        telephone()->setFocus();
+        QTRY_VERIFY(telephone()->hasFocus());
+        QGuiApplication::clipboard()->setText(QStringLiteral("+7 (916) 123-45-67"));
+        telephone()->paste();
+        QCOMPARE(telephone()->text(), QStringLiteral("+79161234567"));
+        QCOMPARE(f_.record().TxTlfNum, "+79161234567");
+        QVERIFY(f_.changed());
+        QVERIFY(!telephone()->toolTip().isEmpty());
+        QTest::keyClick(telephone(), '8');
+        QVERIFY(telephone()->toolTip().isEmpty());
+        QGuiApplication::clipboard()->setText(QStringLiteral("1234567890"));
+        telephone()->paste(); // would pass 15: refused whole
+        QCOMPARE(f_.record().TxTlfNum, "+791612345678");
+        QVERIFY(!telephone()->toolTip().isEmpty());
+    }
+
     void commentsStayAcrossViewsWithoutTrailingEmptyLines() {
         memo()->setFocus();
         QTRY_VERIFY(memo()->hasFocus());

@@ -17,12 +17,15 @@
 #include <QToolTip>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace tk {
 
 namespace {
 
 constexpr int kTitleHeight = 24;
 constexpr char kPointedOut[] = "tkPointedOut";
+constexpr char kKeepNote[] = "tkKeepNote"; // the note of a cut paste outlives its own edit
 
 QFont fontOf(const QWidget* parent, SettingsPanel::Font font) {
     QFont f = parent->font();
@@ -55,23 +58,38 @@ private:
 };
 
 // Accepts only texts the record can keep: Windows-1251 characters, at most
-// maxLength of them, from `allowed` when given. The reason for the last refusal is
-// kept for the message.
+// maxLength of them. With an `allowed` set, other characters are dropped from what is
+// pasted (typed ones never get here: the key filter swallows them) and `stripped` is
+// told. The reason for the last refusal is kept for the message.
 class RecordTextValidator : public QValidator {
 public:
-    RecordTextValidator(int maxLength, QString allowed, QObject* parent)
-        : QValidator(parent), maxLength_(maxLength), allowed_(std::move(allowed)) {}
+    RecordTextValidator(int maxLength, QString allowed, std::function<void()> stripped,
+                        QObject* parent)
+        : QValidator(parent), maxLength_(maxLength), allowed_(std::move(allowed)),
+          stripped_(std::move(stripped)) {}
 
-    State validate(QString& input, int& /*pos*/) const override {
+    State validate(QString& input, int& pos) const override {
+        if (!allowed_.isEmpty()) {
+            QString kept;
+            int keptPos = pos;
+            for (qsizetype i = 0; i < input.size(); ++i) {
+                if (allowed_.contains(input.at(i))) {
+                    kept += input.at(i);
+                } else if (i < pos) {
+                    --keptPos;
+                }
+            }
+            if (kept.size() != input.size()) {
+                input = kept;
+                pos = keptPos;
+                if (stripped_) {
+                    stripped_();
+                }
+            }
+        }
         if (maxLength_ > 0 && input.size() > maxLength_) {
             reason_ = QStringLiteral("Не более %1 символов.").arg(maxLength_);
             return Invalid;
-        }
-        for (const QChar c : input) {
-            if (!allowed_.isEmpty() && !allowed_.contains(c)) {
-                reason_ = QStringLiteral("Допустимы только символы %1").arg(allowed_);
-                return Invalid;
-            }
         }
         QString bad;
         if (!SettingsPanel::toRecordText(input, &bad)) {
@@ -86,6 +104,7 @@ public:
 private:
     int maxLength_;
     QString allowed_;
+    std::function<void()> stripped_;
     mutable QString reason_;
 };
 
@@ -354,11 +373,40 @@ bool SettingsPanel::isBackspace(const QKeyEvent* event) {
 }
 
 void SettingsPanel::limitText(QLineEdit* edit, int maxLength, const QString& allowed) {
-    auto* validator = new RecordTextValidator(maxLength, allowed, edit);
+    const QString onlyAllowed = QStringLiteral("Допустимы только символы %1").arg(allowed);
+    auto* validator = new RecordTextValidator(
+        maxLength, allowed,
+        [this, edit, onlyAllowed] {
+            if (!ctx_.fillGuard()) {
+                pointOut(edit, onlyAllowed);
+                edit->setProperty(kKeepNote, true);
+            }
+        },
+        edit);
     edit->setValidator(validator);
     connect(edit, &QLineEdit::inputRejected, this,
             [this, edit, validator] { pointOut(edit, validator->reason()); });
-    connect(edit, &QLineEdit::textEdited, this, [this, edit] { clearPointOut(edit); });
+    if (!allowed.isEmpty()) {
+        onKeyPress(edit, [this, edit, allowed, onlyAllowed](QKeyEvent* e) {
+            const QString typed = typedText(e);
+            if (ctx_.fillGuard() || typed.isEmpty() ||
+                std::all_of(typed.begin(), typed.end(),
+                            [&](QChar c) { return allowed.contains(c); })) {
+                return false;
+            }
+            pointOut(edit, onlyAllowed);
+            return true;
+        });
+    }
+    // Typing on after a note clears it; a paste that was cut keeps it (the validator
+    // runs before the edit reports the new text).
+    connect(edit, &QLineEdit::textEdited, this, [this, edit] {
+        if (edit->property(kKeepNote).toBool()) {
+            edit->setProperty(kKeepNote, false);
+        } else {
+            clearPointOut(edit);
+        }
+    });
 }
 
 bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
