@@ -4,6 +4,8 @@
 #   scripts/run.sh                 the window talks to a simulated transmitter
 #                                  (tk515-sim) on a new pseudo-terminal; the simulator
 #                                  ends with the window
+#   scripts/run.sh --modem         the same with the simulator as a GSM modem in front
+#                                  of the transmitter ("Удаленное чтение/запись")
 #   scripts/run.sh --port PORT     the window talks to the device on PORT
 #                                  (/dev/ttyUSB0, ...), no simulator
 #
@@ -14,6 +16,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
 
 port=""
+sim_args=()
 window_args=()
 while [[ $# -gt 0 ]]; do
     case "$1" in
@@ -21,6 +24,10 @@ while [[ $# -gt 0 ]]; do
         [[ $# -ge 2 && -n "$2" ]] || { echo "run.sh: --port needs a port, e.g. /dev/ttyUSB0" >&2; exit 2; }
         port="$2"
         shift 2
+        ;;
+    --modem)
+        sim_args+=(--modem)
+        shift
         ;;
     --port=*)
         port="${1#--port=}"
@@ -44,7 +51,7 @@ fi
 
 # The simulator prints its pseudo-terminal's path on its first line, then keeps
 # serving on it; what it is asked goes to this terminal.
-coproc SIM { exec build/bin/tk515-sim; }
+coproc SIM { exec build/bin/tk515-sim "${sim_args[@]}"; }
 # shellcheck disable=SC2153 # SIM_PID is set by coproc
 sim_pid=$SIM_PID
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
@@ -52,7 +59,11 @@ if ! read -r -t 10 pty <&"${SIM[0]}" || [[ -z "$pty" ]]; then
     echo "run.sh: the simulator did not start" >&2
     exit 1
 fi
-echo "run.sh: simulated transmitter on $pty"
+if [[ ${#sim_args[@]} -gt 0 ]]; then
+    echo "run.sh: simulated GSM modem and transmitter on $pty"
+else
+    echo "run.sh: simulated transmitter on $pty"
+fi
 status=0
 build/bin/tk515pro --port "$pty" "${window_args[@]}" || status=$?
 exit "$status"

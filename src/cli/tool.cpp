@@ -4,6 +4,7 @@
 #include "cli/json_form.h"
 #include "cli/link_commands.h"
 #include "cli/record_io.h"
+#include "cli/remote_commands.h"
 #include "cli/summary.h"
 #include "cli/terminal.h"
 #include "files/format.h"
@@ -175,11 +176,14 @@ int Tool::run(const std::vector<std::string>& args) {
     }
     const std::string& name = args.front();
     if (name == "-h" || name == "--help" || name == "help") {
-        out_ << kToolHelp << LinkCommandsHelp();
+        out_ << kToolHelp << LinkCommandsHelp() << RemoteCommandsHelp();
         return ExitOk;
     }
     if (IsLinkCommand(name)) {
         return RunLinkCommand(args, out_, err_);
+    }
+    if (IsRemoteCommand(name)) {
+        return RunRemoteCommand(args, out_, err_);
     }
     const Command* cmd = findCommand(name);
     if (cmd == nullptr) {

@@ -3,6 +3,7 @@
 #include "image/image.h"
 #include "model/defaults.h"
 #include "sim/line.h"
+#include "sim/modem.h"
 #include "sim/transmitter.h"
 
 #include <algorithm>
@@ -25,6 +26,8 @@ using namespace tk::sim;
 constexpr const char* kHelp =
     "Использование: tk515-sim [ФАЙЛ] [-o ВЫХОД] [--device УСТРОЙСТВО] [--fast]\n"
     "                         [--fault ВИД] [--fault-block N] [--quiet]\n"
+    "                         [--modem [--creg 1|5|2|none] [--dial ИСХОД]\n"
+    "                                  [--dialled ФАЙЛ]]\n"
     "\n"
     "Имитатор передатчика TK 515 Pro на конце последовательной линии: отвечает на\n"
     "проверку связи \"M\", чтение (\"rdump\", \"read\") и запись (\"pdum\", \"prog\" и блок\n"
@@ -51,6 +54,18 @@ constexpr const char* kHelp =
     "                       long-reply   ответить на чтение блока N ответом длиннее 500 байт\n"
     "  --fault-block N    блок для неисправности, 0..51 (по умолчанию 2)\n"
     "  --quiet            не печатать принятые команды\n"
+    "\n"
+    "  --modem            GSM-модем перед передатчиком (удалённое чтение и запись,\n"
+    "                     tk515 remote-read/remote-write): отвечает на \"ATE=0\", \"AT\",\n"
+    "                     \"AT+CBST=...\", \"AT+CREG?\", на \"ATD\" с номером - \"CONNECT 9600\",\n"
+    "                     после чего линия ведёт к передатчику (с блоками расширения,\n"
+    "                     входы 5-64) до \"+++\" после 0,4 с тишины; \"ATH\" кладёт трубку\n"
+    "  --creg СОСТОЯНИЕ   ответ на \"AT+CREG?\": 1 - домашняя сеть (по умолчанию),\n"
+    "                     5 - роуминг, 2 - поиск сети, none - нет ответа\n"
+    "  --dial ИСХОД       ответ на набор номера: connect (по умолчанию), no-carrier -\n"
+    "                     \"NO CARRIER\", silence - нет ответа\n"
+    "  --dialled ФАЙЛ     записывать в ФАЙЛ каждый набранный номер (строкой; номер\n"
+    "                     печатается и в журнал)\n"
     "  -h, --help         эта справка\n"
     "\n"
     "Работает до Ctrl+C (или до закрытия линии при hang-up).\n"
@@ -70,6 +85,11 @@ struct Options {
     bool quiet = false;
     Fault fault = Fault::None;
     int faultBlock = 2;
+    bool modem = false;
+    Registration registration = Registration::Home;
+    DialOutcome dial = DialOutcome::Connect;
+    std::optional<std::string> dialled;
+    bool modemOption = false; // --creg, --dial or --dialled given
 };
 
 int usage(const std::string& message) {
@@ -157,6 +177,27 @@ int main(int argc, char** argv) {
                 return usage("неизвестная неисправность «" + *name + "»; есть: " + FaultNames());
             }
             o.fault = *f;
+        } else if (a == "--modem") {
+            o.modem = true;
+        } else if (a == "--creg") {
+            std::optional<std::string> n;
+            if (!value(n) || !RegistrationByName(*n)) {
+                return usage("после --creg нужно состояние регистрации: 1, 5, 2 или none");
+            }
+            o.registration = *RegistrationByName(*n);
+            o.modemOption = true;
+        } else if (a == "--dial") {
+            std::optional<std::string> n;
+            if (!value(n) || !DialOutcomeByName(*n)) {
+                return usage("после --dial нужен исход: connect, no-carrier или silence");
+            }
+            o.dial = *DialOutcomeByName(*n);
+            o.modemOption = true;
+        } else if (a == "--dialled") {
+            if (!value(o.dialled)) {
+                return usage("после --dialled нужно имя файла");
+            }
+            o.modemOption = true;
         } else if (a == "--fault-block") {
             std::optional<std::string> n;
             if (!value(n)) {
@@ -178,6 +219,10 @@ int main(int argc, char** argv) {
         } else {
             o.file = a;
         }
+    }
+
+    if (o.modemOption && !o.modem) {
+        return usage("--creg, --dial и --dialled действуют только вместе с --modem");
     }
 
     // The configuration the transmitter holds.
@@ -211,6 +256,13 @@ int main(int argc, char** argv) {
     tx.onWritten = [&](const std::vector<std::uint8_t>& written, int blocks) {
         const int ext =
             std::clamp(static_cast<int>((written.size() / 128 - 7) / 3), 0, kMaxExtBlocks);
+        // The image is all the transmitter knows of its inputs: those above the blocks
+        // it holds now are back at their factory values.
+        Configuration factory;
+        setdefault(factory);
+        for (int n = kBaseInputs + 1 + 4 * ext; n <= kInputCount; ++n) {
+            cfg.Inputs[static_cast<std::size_t>(n)] = factory.Inputs[static_cast<std::size_t>(n)];
+        }
         DecodeImage(cfg, std::span(written).first(ImageSize(ext)), ext);
         if (!saveTo) {
             std::cerr << "tk515-sim: записано блоков: " << blocks << '\n';
@@ -228,6 +280,24 @@ int main(int argc, char** argv) {
                       << '\n';
         }
     };
+
+    Modem modem(tx, o.registration, o.dial);
+    if (!o.quiet) {
+        modem.log = [](const std::string& line) {
+            std::cerr << "tk515-sim: модем: " << line << '\n';
+        };
+    }
+    modem.onDial = [&](const std::string& number) {
+        std::cerr << "tk515-sim: набран номер «" << number << "»\n";
+        if (o.dialled) {
+            std::ofstream out(*o.dialled, std::ios::app);
+            out << number << '\n';
+            if (!out) {
+                std::cerr << "tk515-sim: " << *o.dialled << ": Не сохраняется\n";
+            }
+        }
+    };
+    Device& device = o.modem ? static_cast<Device&>(modem) : static_cast<Device&>(tx);
 
     std::string error;
     std::string path;
@@ -261,7 +331,7 @@ int main(int argc, char** argv) {
         if (in.empty()) {
             continue;
         }
-        const Answer answer = tx.receive(in, nowMs());
+        const Answer answer = device.receive(in, nowMs());
         for (const auto& reply : answer.replies) {
             line->send(reply, !o.fast);
         }

@@ -77,9 +77,6 @@ CommandBars::CommandBars(QWidget* dock) {
     Write1 = addItem(Command1, "Write1", QStringLiteral("Запись"), 7);
     Udalread1 = addItem(Command1, "Udalread1", QStringLiteral("Удаленное чтение"), 8);
     Udalwrite1 = addItem(Command1, "Udalwrite1", QStringLiteral("Удаленная запись"), 9);
-    // The remote link is not built in yet: its commands stay disabled until it is.
-    Udalread1->setEnabled(false);
-    Udalwrite1->setEnabled(false);
 
     Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("Параметры"));
     Port1 = addItem(Setting1, "Port1", QStringLiteral("Порт"), 11);

@@ -3,6 +3,7 @@
 #include "files/document.h"
 #include "image/image.h"
 #include "link/clock.h"
+#include "link/modem_session.h"
 #include "link/qserialline.h"
 #include "link/session.h"
 #include "ui/commandbars.h"
@@ -299,6 +300,98 @@ void LinkController::writeDone(const link::SessionResult& result) {
     showStatus(fromUtf8(result.status));
     showMessage(result);
     startDisconnect(true);
+}
+
+// The remote read: New first (a changed configuration is offered for saving; Cancel
+// abandons the read), so the record is the factory one whatever it held, with the
+// number to dial kept. FillGuard is taken only after that (New itself must run) and
+// released before the refresh, which is a fill.
+void LinkController::Udalread1Click() {
+    if (busy()) {
+        tell(kBusyText);
+        return;
+    }
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    // The connected cable link holds the port: the session could not open it. Said
+    // before New, so the configuration on screen is not reset for a read that cannot
+    // run.
+    if (LinkConnected_) {
+        showStatus(QStringLiteral("Check modem"));
+        ctx_.prompts().captionedMessage(QString::fromUtf8(link::kPortBusyCaption),
+                                        QString::fromUtf8(link::kPortBusyText));
+        return;
+    }
+    running_ = Command::RemoteRead;
+    ctx_.finishEdits(); // as New does: no half-finished edit is offered for saving
+    const Text telephone = ctx_.record().TxTlfNum;
+    if (!doc_.New()) {
+        running_ = Command::None;
+        return;
+    }
+    // Back without the change mark: the number belongs to the transmitter being read.
+    ctx_.record().TxTlfNum = telephone;
+    ctx_.recordReplaced();
+    guard_ = std::make_unique<FillGuard>(ctx_);
+    cancel_.store(false); // a Cancel of an earlier connect loop is not for this session
+    showProgress();
+    showStatus(QStringLiteral("Check modem"));
+    start(
+        Command::RemoteRead,
+        [p = params(), r = reporter(), telephone](LinkWorker& worker,
+                                                  const std::atomic<bool>& cancel) {
+            return link::SessionResult(
+                link::RemoteRead(worker.line(), worker.clock(), p, telephone, cancel, r));
+        },
+        &LinkController::remoteReadDone);
+}
+
+void LinkController::remoteReadDone(const link::SessionResult& result) {
+    guard_.reset();
+    hideProgress();
+    if (result.ok) {
+        link::DecodeRemoteImage(ctx_.record(), result.image, result.blocks);
+        ctx_.recordReplaced();
+        if (hooks_.refreshPanel) {
+            hooks_.refreshPanel();
+        }
+    }
+    // The words end with "Disconnect" once the modem was asked to register.
+    showStatus(fromUtf8(result.status));
+    showMessage(result);
+    finish();
+}
+
+// The remote write sends the whole record: the base image and the extension blocks
+// its inputs above 4 need (ExtBlocksCount is set from them).
+void LinkController::Udalwrite1Click() {
+    if (busy()) {
+        tell(kBusyText);
+        return;
+    }
+    running_ = Command::RemoteWrite;
+    ctx_.finishEdits(); // the image carries what the panels show
+    std::vector<std::uint8_t> image = EncodeImage(ctx_.record());
+    const Text telephone = ctx_.record().TxTlfNum;
+    cancel_.store(false);
+    showProgress();
+    showStatus(QStringLiteral("Check modem"));
+    start(
+        Command::RemoteWrite,
+        [p = params(), r = reporter(), telephone,
+         image = std::move(image)](LinkWorker& worker, const std::atomic<bool>& cancel) {
+            return link::SessionResult(
+                link::RemoteWrite(worker.line(), worker.clock(), p, telephone, image, cancel, r));
+        },
+        &LinkController::remoteWriteDone);
+}
+
+void LinkController::remoteWriteDone(const link::SessionResult& result) {
+    hideProgress();
+    showStatus(fromUtf8(result.status));
+    showMessage(result);
+    finish();
 }
 
 void LinkController::transferFailed(const link::SessionResult& result) {

@@ -72,7 +72,9 @@ public:
     void ToolButton7Click(); // connect or disconnect
     void Read1Click();
     void Write1Click();
-    void BtotmsvClick(); // Cancel of the connect loop
+    void Udalread1Click();  // remote read through the GSM modem
+    void Udalwrite1Click(); // remote write through the GSM modem
+    void BtotmsvClick();    // Cancel of the connect loop
     void Port1Click();
 
     // Shows the connected or disconnected state on menus and buttons.
@@ -98,7 +100,7 @@ signals:
     void commandEnded();
 
 private:
-    enum class Command { None, Connect, Disconnect, Read, Write };
+    enum class Command { None, Connect, Disconnect, Read, Write, RemoteRead, RemoteWrite };
 
     // Runs `session` on the link thread; `done` gets its result on this thread.
     void start(Command command,
@@ -109,6 +111,8 @@ private:
     void disconnectDone(const link::SessionResult& result);
     void readDone(const link::SessionResult& result);
     void writeDone(const link::SessionResult& result);
+    void remoteReadDone(const link::SessionResult& result);
+    void remoteWriteDone(const link::SessionResult& result);
     // A transfer that failed: its words stay, the link stays connected unless the line
     // went away.
     void transferFailed(const link::SessionResult& result);

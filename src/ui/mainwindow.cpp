@@ -166,6 +166,8 @@ void MainWindow::connectCommands() {
     connect(b.ToolButton4, &QToolButton::clicked, link, &LinkController::Read1Click);
     connect(b.Write1, &QAction::triggered, link, &LinkController::Write1Click);
     connect(b.ToolButton6, &QToolButton::clicked, link, &LinkController::Write1Click);
+    connect(b.Udalread1, &QAction::triggered, link, &LinkController::Udalread1Click);
+    connect(b.Udalwrite1, &QAction::triggered, link, &LinkController::Udalwrite1Click);
     connect(cancel_, &QPushButton::clicked, link, &LinkController::BtotmsvClick);
     connect(b.Port1, &QAction::triggered, link, &LinkController::Port1Click);
 }

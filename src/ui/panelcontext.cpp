@@ -24,13 +24,15 @@ void PanelContext::refreshView() const {
     }
 }
 
-void PanelContext::addEditFinisher(std::function<void()> finisher) {
-    finishers_.push_back(std::move(finisher));
+void PanelContext::addEditFinisher(const QObject* owner, std::function<void()> finisher) {
+    finishers_.push_back(Finisher{owner, std::move(finisher)});
 }
 
 void PanelContext::finishEdits() const {
-    for (const auto& finish : finishers_) {
-        finish();
+    for (const Finisher& f : finishers_) {
+        if (f.owner) {
+            f.finish();
+        }
     }
 }
 

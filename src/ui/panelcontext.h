@@ -9,6 +9,8 @@
 #include "files/prompts.h"
 #include "model/configuration.h"
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -49,8 +51,9 @@ public:
     // Edits that a panel completes only when the focus leaves it (the object number's
     // SMS texts) register a finisher here. The window runs finishEdits() before the
     // record is saved, written to the transmitter, replaced or another view is shown,
-    // so no command ever sees a half-finished edit.
-    void addEditFinisher(std::function<void()> finisher);
+    // so no command ever sees a half-finished edit. A finisher lives as long as its
+    // owner: once the owner is gone (the window's teardown) it is skipped.
+    void addEditFinisher(const QObject* owner, std::function<void()> finisher);
     void finishEdits() const;
 
     // The record was replaced as a whole (New, Open, a read): editing state that
@@ -67,7 +70,11 @@ private:
     EditorState& editor_;
     Prompts& prompts_;
     Services services_;
-    std::vector<std::function<void()>> finishers_;
+    struct Finisher {
+        QPointer<const QObject> owner;
+        std::function<void()> finish;
+    };
+    std::vector<Finisher> finishers_;
     bool fillGuard_ = false;
 };
 

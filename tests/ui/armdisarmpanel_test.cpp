@@ -217,8 +217,6 @@ private slots:
         f_.typeInto(digit(1), QStringLiteral("7"));
         QVERIFY(digit(2)->hasFocus());
         if (auto* action = f_.window().findChild<QAction*>(QString::fromLatin1(command))) {
-            // Udalwrite1 stays disabled until the remote link is built in.
-            action->setEnabled(true);
             action->trigger();
         } else {
             f_.get<QAbstractButton>(command.constData())->click();

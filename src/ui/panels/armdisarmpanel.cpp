@@ -146,7 +146,7 @@ ArmDisarmPanel::ArmDisarmPanel(PanelContext& ctx, QWidget* parent)
     // Save, a write to the transmitter, New, Open, closing and a tree click finish an
     // object number edit even when the focus never left the panel. The finisher
     // touches only the context, which outlives the panel.
-    ctx.addEditFinisher([&ctx] {
+    ctx.addEditFinisher(this, [&ctx] {
         FillGuard guard(ctx);
         if (ad::FinishObjNumEdit(ctx.record(), ctx.editor())) {
             ctx.updt1(true);

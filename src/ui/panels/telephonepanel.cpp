@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPointer>
 #include <QTableWidget>
 #include <QToolTip>
 
@@ -321,12 +320,7 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
             &TelephonePanel::Panel011_7PartNumComboBoxChange);
     connect(Panel011_7PartNumComboBox->lineEdit(), &QLineEdit::editingFinished, this,
             &TelephonePanel::restorePartitionText);
-    // The context outlives the panel: once the panel is gone, its finisher does nothing.
-    ctx.addEditFinisher([panel = QPointer<TelephonePanel>(this)] {
-        if (panel) {
-            panel->restorePartitionText();
-        }
-    });
+    ctx.addEditFinisher(this, [this] { restorePartitionText(); });
     Panel011_7Label1 =
         addLabel(QStringLiteral("Panel011_7Label1"),
                  QStringLiteral("|      DialUp      |      ALARM    |"), Panel011_7, {8, 24});

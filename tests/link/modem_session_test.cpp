@@ -1,0 +1,570 @@
+// The remote sessions against a scripted GSM modem (and the transmitter behind its
+// call) on a virtual clock.
+#include "fake_line.h"
+#include "image/image.h"
+#include "link/modem_session.h"
+#include "model/defaults.h"
+
+#include <gtest/gtest.h>
+
+namespace tk::test {
+namespace {
+
+using namespace link;
+
+constexpr const char* kTel = "+79161234567";
+constexpr const char* kOk = "\r\nOK\r\n";
+constexpr const char* kReg1 = "\r\n+CREG: 0,1\r\n\r\nOK\r\n";
+constexpr const char* kConnect = "\r\nCONNECT 9600\r\n";
+
+std::string hex2(int i) {
+    static const char digits[] = "0123456789ABCDEF";
+    return {digits[(i >> 4) & 15], digits[i & 15]};
+}
+
+Bytes block(const Bytes& image, int i) {
+    return Bytes(image.begin() + i * 128, image.begin() + i * 128 + 128);
+}
+
+Bytes withSum(Bytes b) {
+    unsigned sum = 0;
+    for (std::uint8_t v : b) {
+        sum += v;
+    }
+    b.push_back(static_cast<std::uint8_t>(sum >> 8));
+    b.push_back(static_cast<std::uint8_t>(sum & 0xFF));
+    return b;
+}
+
+// One step as the modem script saw it: when its command was complete, where it ended
+// in the written bytes, and when the last byte of its answer arrived.
+struct Seen {
+    std::string name;
+    std::int64_t matchUs = 0;
+    std::size_t writtenEnd = 0;
+    std::int64_t replyEndUs = 0;
+};
+
+struct Remote {
+    VirtualClock clock;
+    FakeLine line{clock};
+    std::vector<std::string> words;
+    LinkParams params{"/dev/ttyUSB0", 10};
+    Reporter reporter{{}, [this](const std::string& w) { words.push_back(w); }};
+    std::atomic<bool> cancel{false};
+    std::vector<Seen> seen;
+    Bytes dialogue; // what the tool is expected to send, in order
+
+    Remote& step(const std::string& name, Bytes expect, std::optional<std::string> reply,
+                 std::function<void()> also = {}) {
+        Step s;
+        s.expect = expect;
+        if (reply) {
+            s.reply = bytes(*reply);
+        }
+        const std::int64_t replyLength = reply ? static_cast<std::int64_t>(reply->size()) : 0;
+        s.onMatch = [this, name, replyLength, delay = s.delayUs, per = s.perByteUs, also] {
+            Seen w{name, clock.us, line.written.size(), 0};
+            w.replyEndUs = replyLength > 0 ? clock.us + delay + (replyLength - 1) * per : clock.us;
+            seen.push_back(w);
+            if (also) {
+                also();
+            }
+        };
+        line.expect(std::move(s));
+        dialogue.insert(dialogue.end(), expect.begin(), expect.end());
+        return *this;
+    }
+    Remote& cmd(const std::string& text, std::optional<std::string> reply,
+                std::function<void()> also = {}) {
+        return step(text, bytes(text), std::move(reply), std::move(also));
+    }
+
+    // "ATE=0", "AT", "AT+CBST" answered OK.
+    Remote& preparation() {
+        return cmd("ATE=0\r", kOk).cmd("AT\r", kOk).cmd("AT+CBST=71,0,1\r", kOk);
+    }
+    // Preparation, registration and an answered dial.
+    Remote& callUp() {
+        return preparation()
+            .cmd("AT+CREG?\r", kReg1)
+            .cmd("ATD" + std::string(kTel) + "\r", kConnect);
+    }
+    Remote& hangUp() { return cmd("+++AT\r", kOk).cmd("ATH\r", kOk); }
+
+    // The gap from the end of step i's answer to the first byte of the next command.
+    std::int64_t gapAfterUs(std::size_t i) const {
+        return line.writeTimesUs.at(seen.at(i).writtenEnd) - seen.at(i).replyEndUs;
+    }
+
+    RemoteResult write(const Bytes& image, const std::string& tel = kTel) {
+        return RemoteWrite(line, clock, params, tel, image, cancel, reporter);
+    }
+    RemoteResult read(const std::string& tel = kTel) {
+        return RemoteRead(line, clock, params, tel, cancel, reporter);
+    }
+};
+
+// The answer to "read" hh: the block, then "OK" CR LF.
+std::string blockAnswer(const Bytes& image, int i) {
+    const Bytes b = block(image, i);
+    return std::string(b.begin(), b.end()) + "OK\r\n";
+}
+
+Bytes patterned(std::size_t n) {
+    Bytes image(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 7 % 251);
+    }
+    return image;
+}
+
+// After an answer framed by 100 ms of silence: 100 ms, the pause that follows it, and
+// one pause of 1 ms before the first byte; at most one 10 ms slice late.
+void expectGap(const Remote& r, std::size_t i, std::int64_t pauseMs) {
+    SCOPED_TRACE("after " + r.seen.at(i).name);
+    const std::int64_t least = (100 + pauseMs + 1) * 1000;
+    EXPECT_GE(r.gapAfterUs(i), least);
+    EXPECT_LE(r.gapAfterUs(i), least + 10'000);
+}
+
+TEST(RemoteWrite, ExactDialogueAndDelays) {
+    Remote r;
+    const Bytes image = patterned(896);
+    r.callUp().cmd("pdum07\r", kOk);
+    for (int i = 0; i < 7; ++i) {
+        r.cmd("prog" + hex2(i) + "\r", std::nullopt);
+        r.step("block " + hex2(i), withSum(block(image, i)), "OK\r\n");
+    }
+    r.hangUp();
+    const RemoteResult res = r.write(image);
+
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(r.line.written, r.dialogue);
+    EXPECT_TRUE(r.line.steps.empty());
+    EXPECT_EQ(r.line.settings.readIntervalMs, 100); // setdcb(1)
+    EXPECT_EQ(r.line.opened, std::vector<std::string>{"/dev/ttyUSB0"});
+    EXPECT_FALSE(r.line.isOpen());
+    EXPECT_FALSE(res.portOpen);
+    EXPECT_TRUE(res.dialled);
+    EXPECT_TRUE(res.hungUp);
+    EXPECT_EQ(res.blocks, 7);
+    EXPECT_EQ(res.message, "Удаленная запись успешно завершена.");
+    EXPECT_EQ(r.words,
+              (std::vector<std::string>{"Check modem", "Checking GSMNet", "Connecting", "Writing",
+                                        "Writing00", "Writing01", "Writing02", "Writing03",
+                                        "Writing04", "Writing05", "Writing06", "Disconnect"}));
+    // 2 s between the preparation's commands, before the registration query and the
+    // dial; 300 ms before each block command; 2 s before "+++AT" and before "ATH".
+    ASSERT_EQ(r.seen.size(), 5u + 1 + 14 + 2);
+    expectGap(r, 0, 2000); // ATE=0 -> AT
+    expectGap(r, 1, 2000); // AT -> AT+CBST
+    expectGap(r, 2, 2000); // AT+CBST -> AT+CREG?
+    expectGap(r, 3, 2000); // AT+CREG? -> ATD
+    expectGap(r, 5, 300);  // pdum -> prog00
+    for (std::size_t b = 0; b < 6; ++b) {
+        expectGap(r, 7 + 2 * b, 300); // block -> next prog
+    }
+    expectGap(r, 19, 2000); // last block -> +++AT
+    expectGap(r, 20, 2000); // +++AT -> ATH
+    // The dial is answered after the bearer's pause: at least 8 s of plain delay.
+    EXPECT_GE(r.seen.at(4).matchUs - r.line.writeTimesUs.front(), 8'000'000);
+}
+
+TEST(RemoteRead, ExactDialogueAndDelays) {
+    Remote r;
+    const Bytes image = patterned(896);
+    r.callUp().cmd("rdump\r", std::string("\r\n07"));
+    for (int i = 0; i < 7; ++i) {
+        r.cmd("read" + hex2(i) + "\r", blockAnswer(image, i));
+    }
+    r.hangUp();
+    const RemoteResult res = r.read();
+
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(r.line.written, r.dialogue);
+    EXPECT_FALSE(r.line.isOpen());
+    EXPECT_EQ(res.image, image);
+    EXPECT_EQ(res.blocks, 7);
+    EXPECT_EQ(res.message, "Удаленное чтение успешно завершено!");
+    EXPECT_EQ(r.words, (std::vector<std::string>{
+                           "Check modem", "Checking GSMNet", "Connecting", "Reading", "Reading00",
+                           "Reading01", "Reading02", "Reading03", "Reading04", "Reading05",
+                           "Reading06", "Read OK. It was readed 7 blocks.", "Disconnect"}));
+    ASSERT_EQ(r.seen.size(), 5u + 1 + 7 + 2);
+    for (std::size_t i = 0; i < 4; ++i) {
+        expectGap(r, i, 2000);
+    }
+    for (std::size_t i = 5; i < 12; ++i) {
+        expectGap(r, i, 300);
+    }
+    expectGap(r, 12, 2000);
+    expectGap(r, 13, 2000);
+}
+
+// The empty telephone ends both commands after the three preparation commands: no
+// registration query, no dial, no hang-up. The write pauses 2 s before the check, the
+// read after it (so it stops at once).
+TEST(RemoteSessions, EmptyTelephoneStopsAfterThePreparation) {
+    for (const bool writing : {true, false}) {
+        SCOPED_TRACE(writing ? "write" : "read");
+        Remote r;
+        r.preparation().cmd("AT+CREG?\r", kReg1);
+        const RemoteResult res = writing ? r.write(patterned(896), "") : r.read("");
+        EXPECT_FALSE(res.ok);
+        EXPECT_EQ(res.message, "Не введен телефон модуля");
+        EXPECT_EQ(r.line.written, bytes("ATE=0\rAT\rAT+CBST=71,0,1\r"));
+        EXPECT_FALSE(res.dialled);
+        EXPECT_FALSE(res.hungUp);
+        EXPECT_FALSE(r.line.isOpen());
+        EXPECT_EQ(r.words, std::vector<std::string>{"Check modem"});
+        const std::int64_t afterBearer = r.clock.us - r.seen.at(2).replyEndUs;
+        EXPECT_GE(afterBearer, writing ? 2'100'000 : 100'000);
+        EXPECT_LE(afterBearer, writing ? 2'111'000 : 111'000);
+    }
+}
+
+// A CR inside the number would end "ATD" early and send the rest as a command.
+TEST(RemoteSessions, ControlCharactersInTheTelephoneAreNotDialled) {
+    for (const std::string& tel :
+         {std::string("123\rATH"), std::string("12\n3"), std::string("1\x7f")}) {
+        Remote r;
+        r.preparation().cmd("AT+CREG?\r", kReg1);
+        const RemoteResult res = r.read(tel);
+        EXPECT_EQ(res.message, "Телефон модуля содержит недопустимые символы");
+        EXPECT_EQ(r.line.written, bytes("ATE=0\rAT\rAT+CBST=71,0,1\r"));
+        EXPECT_FALSE(res.hungUp);
+    }
+    EXPECT_TRUE(DialableTelephone("+7 (916) 123-45-67,*#"));
+}
+
+TEST(RemoteSessions, PreparationFailuresSayTheModemIsNotConnected) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> ate, at, cbst;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"silent modem", std::nullopt, {}, {}, "ATE=0\r"},
+        {"AT refused", std::string(kOk), std::string("\r\nERROR\r\n"), {}, "ATE=0\rAT\r"},
+        {"no data bearer", std::string(kOk), std::string(kOk), std::string("\r\nERROR\r\n"),
+         "ATE=0\rAT\rAT+CBST=71,0,1\r"},
+        {"OK with an extra line end",
+         std::string(kOk),
+         std::string("\r\nOK\r\n\r\n"),
+         {},
+         "ATE=0\rAT\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Remote r;
+        r.cmd("ATE=0\r", c.ate).cmd("AT\r", c.at).cmd("AT+CBST=71,0,1\r", c.cbst);
+        const RemoteResult res = r.read();
+        EXPECT_EQ(res.message, "Модем не подключен");
+        EXPECT_EQ(r.line.written, bytes(c.written));
+        EXPECT_FALSE(res.hungUp);
+        EXPECT_FALSE(r.line.isOpen());
+    }
+}
+
+TEST(RemoteSessions, RegistrationStates) {
+    struct Case {
+        std::optional<std::string> answer;
+        bool proceeds;
+        StatusCode code;
+    };
+    const Case cases[] = {
+        {std::string(kReg1), true, StatusNone},
+        {std::string("\r\n+CREG: 0,5\r\n\r\nOK\r\n"), true, StatusNone},      // roaming
+        {std::string("\r\n+CREG: 0,2\r\n\r\nOK\r\n"), false, StatusBadReply}, // searching
+        {std::string("\r\n+CREG: 0,3\r\n\r\nOK\r\n"), false, StatusBadReply}, // denied
+        {std::nullopt, false, StatusTimeout},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer ? *c.answer : "no answer");
+        Remote r;
+        r.preparation().cmd("AT+CREG?\r", c.answer);
+        if (c.proceeds) {
+            r.cmd("ATD" + std::string(kTel) + "\r", std::string("\r\nNO CARRIER\r\n"));
+        }
+        r.hangUp();
+        const std::int64_t start = r.clock.us;
+        const RemoteResult res = r.read();
+        EXPECT_EQ(res.dialled, c.proceeds);
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_EQ(r.words.back(), "Disconnect");
+        if (c.proceeds) {
+            EXPECT_EQ(res.message, "Нет связи с удаленным объектом");
+        } else {
+            EXPECT_EQ(res.message, "Модем не зарегистрирован в сети");
+            EXPECT_EQ(res.code, c.code);
+            EXPECT_EQ(r.words,
+                      (std::vector<std::string>{"Check modem", "Checking GSMNet", "Disconnect"}));
+        }
+        if (!c.answer) {
+            EXPECT_GE(r.clock.us - start, 4'000'000 + 10'000'000 + 4'000'000);
+        }
+        EXPECT_FALSE(r.line.isOpen());
+    }
+}
+
+TEST(RemoteSessions, NoConnectWithinFortySeconds) {
+    for (const bool writing : {true, false}) {
+        SCOPED_TRACE(writing ? "write" : "read");
+        Remote r;
+        r.preparation()
+            .cmd("AT+CREG?\r", kReg1)
+            .cmd("ATD" + std::string(kTel) + "\r", std::nullopt);
+        r.hangUp();
+        const RemoteResult res = writing ? r.write(patterned(896)) : r.read();
+        EXPECT_EQ(res.message, "Нет связи с удаленным объектом");
+        EXPECT_EQ(res.code, StatusTimeout);
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        // The dial's last byte, then 40 s and the slice that sees them pass, then the
+        // hang-up's 2 s.
+        const std::int64_t waited = r.line.writeTimesUs.at(r.seen.at(4).writtenEnd) -
+                                    r.line.writeTimesUs.at(r.seen.at(4).writtenEnd - 1);
+        EXPECT_GE(waited, 1'000 + 40'000'000 + 2'000'000);
+        EXPECT_LE(waited, 1'000 + 40'000'000 + 2'000'000 + 15'000);
+        EXPECT_EQ(r.words, (std::vector<std::string>{"Check modem", "Checking GSMNet", "Connecting",
+                                                     "Disconnect"}));
+    }
+}
+
+// Inputs 9..12 are extension block 2: the image is 896 + 2 x 384 bytes, 13 blocks.
+TEST(RemoteWrite, TwoExtensionBlocksAreThirteenBlocks) {
+    Configuration cfg;
+    setdefault(cfg);
+    cfg.Inputs[10].Flags |= 1;
+    cfg.Inputs[10].AlarmSMSText = "Zone 10";
+    const Bytes image = EncodeImage(cfg);
+    ASSERT_EQ(cfg.ExtBlocksCount, 2);
+    ASSERT_EQ(image.size(), 13u * 128);
+
+    Remote r;
+    r.callUp().cmd("pdum0D\r", kOk);
+    for (int i = 0; i < 13; ++i) {
+        r.cmd("prog" + hex2(i) + "\r", std::nullopt);
+        r.step("block " + hex2(i), withSum(block(image, i)), "OK\r\n");
+    }
+    r.hangUp();
+    const RemoteResult res = r.write(image);
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(res.blocks, 13);
+    EXPECT_EQ(r.line.written, r.dialogue);
+    EXPECT_EQ(r.words.at(r.words.size() - 2), "Writing0C");
+}
+
+TEST(RemoteWrite, RefusesAnImageThatIsNotWholeBlocks) {
+    Remote r;
+    EXPECT_THROW(r.write(Bytes(896 + 128)), std::length_error);
+    EXPECT_THROW(r.write(Bytes(512)), std::length_error);
+    EXPECT_TRUE(r.line.written.empty());
+    EXPECT_FALSE(r.line.isOpen());
+}
+
+TEST(RemoteWrite, TransferFailuresHangUpWithNoAnswerFromTheObject) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> pdum;
+        std::optional<std::string> block1;
+    };
+    const Case cases[] = {
+        {"pdum unanswered", std::nullopt, {}},
+        {"pdum refused", std::string("ER\r\n"), {}},
+        {"block refused", std::string(kOk), std::string("ER\r\n")},
+        {"block unanswered", std::string(kOk), std::nullopt},
+    };
+    const Bytes image = patterned(896);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Remote r;
+        r.callUp().cmd("pdum07\r", c.pdum);
+        if (c.pdum == std::string(kOk)) {
+            r.cmd("prog00\r", std::nullopt).step("block 00", withSum(block(image, 0)), "OK\r\n");
+            r.cmd("prog01\r", std::nullopt).step("block 01", withSum(block(image, 1)), c.block1);
+        }
+        r.hangUp();
+        const RemoteResult res = r.write(image);
+        EXPECT_FALSE(res.ok);
+        EXPECT_EQ(res.message, "Ошибка! Нет ответа от объекта");
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_FALSE(r.line.isOpen());
+    }
+}
+
+TEST(RemoteRead, CountsAndTheirExtensionBlocks) {
+    struct Case {
+        std::string count;
+        int blocks;
+        int decoded; // extension blocks decoded; -1: the read fails
+    };
+    const Case cases[] = {
+        {"0D", 13, 2}, {"08", 8, 0}, {"09", 9, 0}, {"07", 7, 0}, {"00", 0, -1}, {"0G", 0, -1},
+    };
+    // The transmitter holds inputs 5..12 active with their own texts.
+    Configuration tx;
+    setdefault(tx);
+    for (int n = 5; n <= 12; ++n) {
+        tx.Inputs[n].Flags |= 1;
+        tx.Inputs[n].AlarmSMSText = "Input " + std::to_string(n);
+    }
+    const Bytes image = EncodeImage(tx);
+    ASSERT_EQ(image.size(), 13u * 128);
+    for (const Case& c : cases) {
+        SCOPED_TRACE("count " + c.count);
+        Remote r;
+        r.callUp().cmd("rdump\r", "\r\n" + c.count);
+        for (int i = 0; i < c.blocks; ++i) {
+            r.cmd("read" + hex2(i) + "\r", blockAnswer(image, i));
+        }
+        r.hangUp();
+        const RemoteResult res = r.read();
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_FALSE(r.line.isOpen());
+        if (c.decoded < 0) {
+            EXPECT_FALSE(res.ok);
+            EXPECT_EQ(res.message, "Ошибка! Нет ответа от объекта");
+            EXPECT_EQ(r.words, (std::vector<std::string>{"Check modem", "Checking GSMNet",
+                                                         "Connecting", "Reading", "Disconnect"}));
+            continue;
+        }
+        ASSERT_TRUE(res.ok);
+        EXPECT_EQ(res.blocks, c.blocks);
+        Configuration cfg;
+        setdefault(cfg);
+        const Configuration fresh = cfg;
+        cfg.ExtBlocksCount = 5; // set by counts above 7 only (08 and 09 give 0)
+        EXPECT_EQ(DecodeRemoteImage(cfg, res.image, res.blocks), c.decoded);
+        EXPECT_EQ(cfg.ExtBlocksCount, c.blocks > 7 ? c.decoded : 5);
+        for (int n = 5; n <= 12; ++n) {
+            SCOPED_TRACE("input " + std::to_string(n));
+            EXPECT_EQ(cfg.Inputs[n].Flags & 1, c.decoded > 0 ? 1 : 0);
+            EXPECT_EQ(cfg.Inputs[n].AlarmSMSText,
+                      c.decoded > 0 ? tx.Inputs[n].AlarmSMSText : fresh.Inputs[n].AlarmSMSText);
+        }
+    }
+}
+
+// A count above 52 would reach beyond input 64: no more than 15 extension blocks.
+TEST(DecodeRemoteImage, AtMostFifteenExtensionBlocks) {
+    Bytes image(255 * 128, 0x01);
+    Configuration cfg;
+    setdefault(cfg);
+    EXPECT_EQ(DecodeRemoteImage(cfg, image, 255), 15);
+    EXPECT_EQ(cfg.ExtBlocksCount, 15);
+    EXPECT_EQ(cfg.Inputs[64].Flags, 1);
+    EXPECT_EQ(DecodeRemoteImage(cfg, image, 52), 15);
+    EXPECT_EQ(DecodeRemoteImage(cfg, image, 51), 14);
+    EXPECT_THROW(DecodeRemoteImage(cfg, Bytes(896), 13), std::length_error);
+}
+
+TEST(RemoteRead, FailedBlockHangsUp) {
+    const Bytes image = patterned(896);
+    Remote r;
+    r.callUp().cmd("rdump\r", std::string("07"));
+    r.cmd("read00\r", blockAnswer(image, 0)).cmd("read01\r", std::nullopt);
+    r.hangUp();
+    const RemoteResult res = r.read();
+    EXPECT_FALSE(res.ok);
+    EXPECT_EQ(res.code, StatusTimeout);
+    EXPECT_EQ(res.message, "Ошибка! Нет ответа от объекта");
+    EXPECT_TRUE(res.image.empty());
+    EXPECT_EQ(r.line.written, r.dialogue);
+    EXPECT_EQ(r.words.back(), "Disconnect");
+}
+
+TEST(RemoteSessions, PortBusy) {
+    Remote r;
+    r.line.refuseOpen = true;
+    const RemoteResult res = r.read();
+    EXPECT_EQ(res.message, "error");
+    EXPECT_EQ(res.caption, "Порт занят");
+    EXPECT_TRUE(r.line.written.empty());
+    EXPECT_FALSE(res.hungUp);
+
+    // The port held by the cable link: refused the same way and left open.
+    Remote held;
+    ASSERT_TRUE(held.line.open(held.params.PortName));
+    const RemoteResult h = held.write(patterned(896));
+    EXPECT_EQ(h.caption, "Порт занят");
+    EXPECT_TRUE(held.line.written.empty());
+    EXPECT_TRUE(held.line.isOpen());
+    EXPECT_TRUE(h.portOpen);
+}
+
+TEST(RemoteSessions, RefusedSettingsCloseThePortWithoutAMessage) {
+    Remote r;
+    r.line.refuseSettings = true;
+    const RemoteResult res = r.write(patterned(896));
+    EXPECT_TRUE(res.message.empty());
+    EXPECT_TRUE(r.line.written.empty());
+    EXPECT_FALSE(r.line.isOpen());
+}
+
+// The line vanishing during the call ends the session at once: nothing more can be
+// sent, the port is closed, and the message names the failed step.
+TEST(RemoteSessions, VanishedLineDuringTheTransfer) {
+    const Bytes image = patterned(896);
+    Remote r;
+    r.callUp().cmd("rdump\r", std::string("07"));
+    r.cmd("read00\r", blockAnswer(image, 0), [&r] { r.line.failAtUs = r.clock.us + 50'000; });
+    const std::int64_t start = r.clock.us;
+    const RemoteResult res = r.read();
+    EXPECT_EQ(res.message, "Ошибка! Нет ответа от объекта");
+    EXPECT_EQ(res.code, StatusBadReply);
+    EXPECT_EQ(r.words.back(), "Disconnect");
+    EXPECT_FALSE(r.line.isOpen());
+    EXPECT_FALSE(res.portOpen);
+    EXPECT_LT(r.clock.us - start, 20'000'000); // no waiting for a line that is gone
+    EXPECT_LT(r.line.reads, 3000);
+}
+
+TEST(RemoteSessions, CancelHangsUpOnceTheRegistrationQueryHasGone) {
+    const Bytes image = patterned(896);
+    {
+        SCOPED_TRACE("during the read");
+        Remote r;
+        r.callUp().cmd("rdump\r", std::string("07"));
+        r.cmd("read00\r", blockAnswer(image, 0), [&r] { r.cancel = true; });
+        r.hangUp();
+        const RemoteResult res = r.read();
+        EXPECT_TRUE(res.cancelled);
+        EXPECT_FALSE(res.ok);
+        EXPECT_TRUE(res.message.empty());
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_FALSE(r.line.isOpen());
+    }
+    {
+        SCOPED_TRACE("during the write");
+        Remote r;
+        r.callUp().cmd("pdum07\r", kOk);
+        r.cmd("prog00\r", std::nullopt).step("block 00", withSum(block(image, 0)), "OK\r\n", [&r] {
+            r.cancel = true;
+        });
+        r.hangUp();
+        const RemoteResult res = r.write(image);
+        EXPECT_TRUE(res.cancelled);
+        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_FALSE(r.line.isOpen());
+    }
+    {
+        SCOPED_TRACE("during the preparation");
+        Remote r;
+        r.cmd("ATE=0\r", kOk, [&r] { r.cancel = true; });
+        const RemoteResult res = r.write(image);
+        EXPECT_TRUE(res.cancelled);
+        EXPECT_FALSE(res.hungUp);
+        EXPECT_EQ(r.line.written, bytes("ATE=0\r"));
+        EXPECT_FALSE(r.line.isOpen());
+    }
+}
+
+} // namespace
+} // namespace tk::test

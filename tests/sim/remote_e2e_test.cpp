@@ -1,0 +1,234 @@
+// tk515's remote commands against tk515-sim --modem over a real pseudo-terminal.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTool = QStringLiteral(TK515_PROGRAM);
+const QString kSim = QStringLiteral(TK515_SIM_PROGRAM);
+const QString kTel = QStringLiteral("+79161234567");
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 ms = 0;
+};
+
+ToolRun runTool(const QStringList& args, int timeoutMs = 90000) {
+    QProcess p;
+    QElapsedTimer t;
+    t.start();
+    p.start(kTool, args);
+    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
+    ToolRun r;
+    r.ms = t.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The bytes a trace shows as sent ("   12 ms  > 41 54  |AT|"), joined.
+QByteArray sentBytes(const QByteArray& trace) {
+    QByteArray sent;
+    for (const QByteArray& line : trace.split('\n')) {
+        const qsizetype at = line.indexOf("ms  > ");
+        if (at < 0) {
+            continue;
+        }
+        const QByteArray hex = line.mid(at + 6, line.indexOf("  |", at) - at - 6);
+        sent += QByteArray::fromHex(hex.simplified().replace(' ', ""));
+    }
+    return sent;
+}
+
+class Sim {
+public:
+    explicit Sim(const QStringList& args) {
+        proc_.start(kSim, args);
+        if (proc_.waitForStarted(5000)) {
+            while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
+            }
+            port = QString::fromUtf8(proc_.readLine()).trimmed();
+        }
+    }
+    ~Sim() {
+        if (proc_.state() != QProcess::NotRunning) {
+            proc_.terminate();
+            if (!proc_.waitForFinished(3000)) {
+                proc_.kill();
+                proc_.waitForFinished(3000);
+            }
+        }
+    }
+    // Stops the simulator and gives everything it logged.
+    QString stopAndLog() {
+        proc_.terminate();
+        proc_.waitForFinished(3000);
+        return QString::fromUtf8(proc_.readAllStandardError());
+    }
+
+    QString port;
+
+private:
+    QProcess proc_;
+};
+
+class RemoteEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    // A configuration with inputs 6, 9 and 13 active (three extension blocks, 16
+    // transfer blocks) and the transmitter's number.
+    QString configuration(const char* name, const QString& tel) {
+        QJsonArray inputs;
+        for (int n = 0; n <= 64; ++n) {
+            QJsonObject in;
+            if (n == 6 || n == 9 || n == 13) {
+                in["Flags"] = 1;
+                in["ZoneType"] = 2;
+                in["AlarmSMSText"] = QStringLiteral("Тревога %1").arg(n);
+                in["Raw8"] = 0x1234 + n;
+            }
+            inputs.append(in);
+        }
+        QJsonObject o;
+        o["ObjNum"] = 4660;
+        o["Inputs"] = inputs;
+        if (!tel.isEmpty()) {
+            o["TxTlfNum"] = tel;
+        }
+        const QString json = path("in.json");
+        QFile f(json);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QJsonDocument(o).toJson());
+        f.close();
+        const QString out = path(name);
+        const ToolRun r = runTool({"import", json, "-o", out});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return out;
+    }
+
+    QTemporaryDir dir;
+};
+
+// Inputs above 4 survive a remote round trip: written with --verify (the number from
+// the file), read back into a file equal to the written one byte for byte.
+TEST_F(RemoteEndToEnd, WriteThenReadKeepsExtensionBlocks) {
+    const QString written = configuration("written.t61", kTel);
+    const QString dialled = path("dialled.txt");
+    Sim sim({"--modem", "--fast", "--dialled", dialled, "-o", path("stored.t61")});
+    ASSERT_FALSE(sim.port.isEmpty());
+
+    const ToolRun w = runTool({"remote-write", "--port", sim.port, written, "--verify"});
+    EXPECT_EQ(w.exitCode, 0) << w.err.toStdString();
+    EXPECT_TRUE(w.err.startsWith("Check modem\nChecking GSMNet\nConnecting\nWriting\nWriting00\n"))
+        << w.err.toStdString();
+    EXPECT_TRUE(w.err.contains("Writing0F\nDisconnect\n"));
+    EXPECT_FALSE(w.err.contains("Writing10"));
+    EXPECT_TRUE(w.out.contains("Удаленная запись успешно завершена."));
+    EXPECT_TRUE(w.out.contains("блоки 00-0F прочитаны без различий"));
+    EXPECT_EQ(contents(dialled), (kTel + "\n" + kTel + "\n").toUtf8());
+
+    const QString read = path("read.t61");
+    const QString trace = path("trace.txt");
+    const ToolRun r =
+        runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", read, "--trace", trace});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Reading0F\nRead OK. It was readed 16 blocks.\nDisconnect\n"));
+    EXPECT_TRUE(r.out.contains("Удаленное чтение успешно завершено!"));
+    EXPECT_EQ(contents(read), contents(written));
+    const QByteArray t = contents(trace);
+    const QByteArray sent = sentBytes(t);
+    EXPECT_TRUE(sent.startsWith("ATE=0\rAT\rAT+CBST=71,0,1\rAT+CREG?\rATD+79161234567\rrdump\r"))
+        << sent.left(200).toStdString();
+    EXPECT_TRUE(sent.endsWith("read0F\r+++AT\rATH\r"));
+    EXPECT_TRUE(t.contains("close"));
+    const QString log = sim.stopAndLog();
+    EXPECT_TRUE(log.contains("ATH: call cleared")) << log.toStdString();
+}
+
+// The modem's failures end with their message, after the hang-up, with status 1.
+TEST_F(RemoteEndToEnd, ModemFailuresEndWithTheirMessage) {
+    struct Case {
+        QStringList simArgs;
+        const char* message;
+        const char* words;
+    };
+    const Case cases[] = {
+        {{"--creg", "2"}, "Модем не зарегистрирован в сети", "Checking GSMNet\nDisconnect\n"},
+        {{"--dial", "no-carrier"}, "Нет связи с удаленным объектом", "Connecting\nDisconnect\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Sim sim(QStringList{"--modem", "--fast"} + c.simArgs);
+        ASSERT_FALSE(sim.port.isEmpty());
+        const ToolRun r =
+            runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", path("x.t61")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.words))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("x.t61")));
+    }
+}
+
+// Ended by a signal in the middle of the call (Ctrl+C, SIGTERM), the command still
+// hangs up and closes the port.
+TEST_F(RemoteEndToEnd, InterruptedCommandHangsUp) {
+    Sim sim({"--modem", "--fast"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    QProcess tool;
+    tool.start(kTool, {"remote-read", "--port", sim.port, "--tel", kTel, "-o", path("x.t61")});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    tool.setReadChannel(QProcess::StandardError); // the status words
+    QByteArray err;
+    QElapsedTimer t;
+    t.start();
+    while (!err.contains("Reading01") && t.elapsed() < 30000 && tool.waitForReadyRead(30000)) {
+        err += tool.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("Reading01")) << err.toStdString();
+    tool.terminate(); // SIGTERM
+    ASSERT_TRUE(tool.waitForFinished(15000));
+    err += tool.readAllStandardError();
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Disconnect\n")) << err.toStdString();
+    EXPECT_TRUE(err.contains("прервано, трубка положена, порт закрыт")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("x.t61")));
+    const QString log = sim.stopAndLog();
+    EXPECT_TRUE(log.contains("ATH: call cleared")) << log.toStdString();
+}
+
+// Without a number the write does not start; a number that a modem would take as
+// commands is refused on the command line.
+TEST_F(RemoteEndToEnd, TelephoneRequiredAndChecked) {
+    const QString noTel = configuration("notel.t61", {});
+    const ToolRun w = runTool({"remote-write", "--port", "/dev/null", noTel});
+    EXPECT_EQ(w.exitCode, 1);
+    EXPECT_TRUE(w.err.contains("нет телефона передатчика")) << w.err.toStdString();
+    EXPECT_TRUE(w.err.endsWith("укажите --tel НОМЕР\n"));
+
+    const ToolRun bad =
+        runTool({"remote-read", "--port", "/dev/null", "--tel", "123;H", "-o", "x"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains("допустимы цифры")) << bad.err.toStdString();
+    const ToolRun help = runTool({"--help"});
+    EXPECT_TRUE(help.out.contains("remote-read --port ПОРТ --tel НОМЕР -o ФАЙЛ"));
+}
+
+} // namespace

@@ -1,0 +1,378 @@
+// The window's remote read and write against tk515-sim --modem over a real
+// pseudo-terminal: the whole record with its extension blocks, the New before a read
+// with its save question, the number kept, FillGuard, refusals and the port held by
+// the cable link.
+//
+// The test's clock runs four times faster than the wall clock (the 2 s pauses
+// between modem commands take half a second); the simulator answers at once.
+#include "files/format.h"
+#include "link/clock.h"
+#include "model/defaults.h"
+#include "ui/linkcontroller.h"
+#include "window_support.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace tk;
+using tk::test::child;
+using tk::test::ScriptedPrompts;
+using Answer = Prompts::Answer;
+
+namespace {
+
+constexpr int kSpeedUp = 4;
+constexpr int kSessionMs = 30000; // a whole remote session, real time, at most
+
+class FastClock final : public link::Clock {
+public:
+    std::int64_t nowMs() override { return real_.nowMs() * kSpeedUp; }
+    void sleep(std::chrono::microseconds duration) override { real_.sleep(duration / kSpeedUp); }
+
+private:
+    link::SystemClock real_;
+};
+
+const char* const kTel = "+79161234567";
+
+std::optional<Configuration> readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray data = f.readAll();
+    Configuration cfg;
+    tk::setdefault(cfg);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
+        return std::nullopt;
+    }
+    return cfg;
+}
+
+} // namespace
+
+class RemoteTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch_;
+    QString program_;
+    QString writtenFile_;
+    QString dialledFile_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<AppWindows> app_;
+    std::unique_ptr<QProcess> sim_;
+    QString pty_;
+
+    MainWindow& window() { return *app_->main; }
+    LinkController& link() { return window().link(); }
+    Configuration& record() { return window().panelContext().record(); }
+    QString status(int i) {
+        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
+    }
+    QProgressBar& progress() { return *child<QProgressBar>(window(), "ProgressBar1"); }
+
+    void startSimulator(const QStringList& extra = {}) {
+        sim_ = std::make_unique<QProcess>();
+        QStringList args{QStringLiteral("-o"), writtenFile_, QStringLiteral("--fast")};
+        if (extra.contains(QStringLiteral("--modem"))) {
+            args << QStringLiteral("--dialled") << dialledFile_;
+        }
+        sim_->start(QStringLiteral(TK515_SIM), args + extra);
+        QVERIFY2(sim_->waitForStarted(), qPrintable(sim_->errorString()));
+        QTRY_VERIFY(sim_->canReadLine());
+        pty_ = QString::fromLocal8Bit(sim_->readLine()).trimmed();
+        QVERIFY(pty_.startsWith(QStringLiteral("/dev/")));
+    }
+
+    void openWindow(const QString& port) {
+        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
+        window().presetPort(port);
+        link().useClock(std::make_unique<FastClock>());
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    }
+
+    // Runs a menu command and waits for the link command's end.
+    void run(const char* item) {
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        child<QAction>(window(), item)->trigger();
+        if (link().busy()) {
+            QVERIFY(ended.wait(kSessionMs));
+        }
+        QVERIFY(!link().busy());
+    }
+
+    QString dialled() {
+        QFile f(dialledFile_);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    // A record with inputs 6 and 9 active (two extension blocks) and the number.
+    void prepareRecord() {
+        Configuration& cfg = record();
+        cfg.TxTlfNum = kTel;
+        cfg.Inputs[6].Flags |= 1;
+        cfg.Inputs[6].AlarmSMSText = "Okno";
+        cfg.Inputs[9].Flags |= 1;
+        cfg.Inputs[9].Raw8 = 0x1234;
+        cfg.ObjNum = 0x2345;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        test::isolateUserFolders(scratch_);
+        program_ = scratch_.filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(program_));
+        writtenFile_ = scratch_.filePath(QStringLiteral("written.tk515"));
+        dialledFile_ = scratch_.filePath(QStringLiteral("dialled.txt"));
+    }
+
+    void init() {
+        prompts_ = ScriptedPrompts{};
+        QFile::remove(writtenFile_);
+        QFile::remove(dialledFile_);
+    }
+
+    void cleanup() {
+        app_.reset();
+        if (sim_) {
+            if (sim_->state() != QProcess::NotRunning) {
+                sim_->terminate();
+                sim_->waitForFinished(5000);
+            }
+            if (QTest::currentTestFailed()) {
+                qInfo("tk515-sim:\n%s", sim_->readAllStandardError().constData());
+            }
+            sim_.reset();
+        }
+    }
+
+    // Write the whole record, then read it back over a configuration opened from a
+    // file: New resets it, the dialled number survives, inputs above 4 come back.
+    void writeThenReadOverAnOpenedFile() {
+        startSimulator({QStringLiteral("--modem")});
+        openWindow(pty_);
+        prepareRecord();
+        run("Udalwrite1");
+        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(progress().isHidden());
+        QCOMPARE(record().ExtBlocksCount, 2);
+        QCOMPARE(dialled(), QStringLiteral("+79161234567\n"));
+        QTRY_VERIFY(QFile::exists(writtenFile_));
+        const std::optional<Configuration> stored = readFile(writtenFile_);
+        QVERIFY(stored.has_value());
+        QCOMPARE(stored->Inputs[9].Raw8, 0x1234);
+        QCOMPARE(stored->ObjNum, 0x2345);
+
+        // The site's file, opened: other settings, the same transmitter's number.
+        Configuration site = record();
+        site.ObjNum = 0x1111;
+        site.Inputs[6].Flags = 0;
+        site.Inputs[9].Flags = 0;
+        site.Inputs[20].Flags |= 1; // not in the transmitter: reset by New
+        std::vector<std::uint8_t> bytes;
+        QCOMPARE(tk::wrfile(site, bytes), FileWriteError::None);
+        const QString sitePath = scratch_.filePath(QStringLiteral("site.tk515"));
+        {
+            QFile f(sitePath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        }
+        prompts_.files = {sitePath};
+        QVERIFY(window().document().Open());
+        QCOMPARE(record().ObjNum, 0x1111);
+        // A digit typed into the object number and not finished: finished first (the
+        // texts follow it, the configuration is changed), so New asks; No drops it.
+        window().panelContext().editor().ObjNumChanged = 1;
+        prompts_.log.clear();
+        prompts_.answers = {Answer::No};
+
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        child<QAction>(window(), "Udalread1")->trigger();
+        // New ran first, then FillGuard is held.
+        QVERIFY(link().busy());
+        QVERIFY(window().panelContext().fillGuard());
+        QVERIFY(window().document().Untitled());
+        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+        QCOMPARE(window().panelContext().editor().ObjNumChanged, 0);
+        QVERIFY(!window().document().ConfigChanged());
+        QVERIFY(ended.wait(kSessionMs));
+
+        QCOMPARE(prompts_.log, (QStringList{"? Файл был изменен. Сохранить изменения?",
+                                            "! Удаленное чтение успешно завершено!"}));
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(!window().panelContext().fillGuard());
+        QVERIFY(progress().isHidden());
+        QCOMPARE(record().ObjNum, 0x2345);
+        QCOMPARE(record().Inputs[6].Flags & 1, 1);
+        QCOMPARE(QString::fromStdString(record().Inputs[6].AlarmSMSText), QStringLiteral("Okno"));
+        QCOMPARE(record().Inputs[9].Raw8, 0x1234);
+        QCOMPARE(record().Inputs[20].Flags & 1, 0);
+        QCOMPARE(record().ExtBlocksCount, 2);
+        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+        QVERIFY(!window().document().ConfigChanged());
+        // The site's file was not touched: the read landed on a new configuration.
+        QVERIFY(window().document().FilePath() != QFileInfo(sitePath).absoluteFilePath());
+        QCOMPARE(dialled(), QStringLiteral("+79161234567\n+79161234567\n"));
+        QVERIFY(prompts_.done());
+    }
+
+    // A changed configuration is offered for saving first: Cancel abandons the read
+    // (nothing is dialled), Yes saves it to its path and reads. An untitled
+    // configuration is reset too: nothing of an earlier transmitter stays.
+    void saveQuestionBeforeTheRead() {
+        startSimulator({QStringLiteral("--modem")});
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        record().Inputs[30].Flags = 1;
+        record().ObjNum = 0x0777;
+        window().panelContext().updt1(true);
+
+        prompts_.answers = {Answer::Cancel};
+        child<QAction>(window(), "Udalread1")->trigger();
+        QCOMPARE(prompts_.log, QStringList{"? Файл был изменен. Сохранить изменения?"});
+        QVERIFY(!link().busy());
+        QVERIFY(!window().panelContext().fillGuard());
+        QCOMPARE(record().ObjNum, 0x0777);
+        QVERIFY(window().document().ConfigChanged());
+        QVERIFY(progress().isHidden());
+        QTest::qWait(200);
+        QCOMPARE(dialled(), QString());
+
+        const QString savedPath = window().document().FilePath();
+        prompts_.answers = {Answer::Yes};
+        prompts_.log.clear();
+        run("Udalread1");
+        QCOMPARE(prompts_.log, (QStringList{"? Файл был изменен. Сохранить изменения?",
+                                            "! Удаленное чтение успешно завершено!"}));
+        const std::optional<Configuration> saved = readFile(savedPath);
+        QVERIFY(saved.has_value());
+        QCOMPARE(saved->ObjNum, 0x0777);
+        // The simulated transmitter holds the factory configuration.
+        QCOMPARE(record().Inputs[30].Flags & 1, 0);
+        QCOMPARE(record().ExtBlocksCount, 0);
+        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+        QVERIFY(prompts_.done());
+    }
+
+    // The modem's failures: their message after the hang-up; a failed read leaves the
+    // record New made.
+    void failures_data() {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not registered") << QStringList{"--creg", "2"} << "Udalread1"
+                                        << "! Модем не зарегистрирован в сети";
+        QTest::newRow("no carrier") << QStringList{"--dial", "no-carrier"} << "Udalwrite1"
+                                    << "! Нет связи с удаленным объектом";
+    }
+    void failures() {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, item);
+        QFETCH(QString, message);
+        startSimulator(QStringList{"--modem"} + simArgs);
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        run(qPrintable(item));
+        QCOMPARE(prompts_.log, QStringList{message});
+        QCOMPARE(status(1), QStringLiteral("Disconnect"));
+        QVERIFY(progress().isHidden());
+        QVERIFY(!window().panelContext().fillGuard());
+        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+    }
+
+    void emptyTelephone() {
+        startSimulator({QStringLiteral("--modem")});
+        openWindow(pty_);
+        run("Udalwrite1");
+        QCOMPARE(prompts_.log, QStringList{"! Не введен телефон модуля"});
+        QCOMPARE(status(1), QStringLiteral("Check modem"));
+        QCOMPARE(dialled(), QString());
+    }
+
+    // While a remote session runs, a second link command and closing the window are
+    // refused with a word; with the cable link connected the port is busy.
+    void refusalsAndThePortHeldByTheCableLink() {
+        startSimulator({QStringLiteral("--modem")});
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        child<QAction>(window(), "Udalwrite1")->trigger();
+        QVERIFY(link().busy());
+        auto refusal = [this]() -> QString {
+            auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
+            if (box == nullptr || !box->isVisible()) {
+                return {};
+            }
+            const QString text = box->text();
+            box->close();
+            return text;
+        };
+        child<QAction>(window(), "Udalread1")->trigger();
+        QCOMPARE(refusal(), LinkController::kBusyText);
+        QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);
+        QCOMPARE(refusal(), LinkController::kBusyText);
+        QVERIFY(!window().close());
+        QCOMPARE(refusal(), LinkController::kCloseRefusedText);
+        QVERIFY(ended.wait(kSessionMs));
+        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
+        QVERIFY(window().close());
+    }
+
+    // Cancel stops a connect loop; it does not reach the next remote command.
+    void aCancelledConnectDoesNotStopTheNextRemoteCommand() {
+        startSimulator({QStringLiteral("--modem")}); // the modem ignores the probe "M"
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window(), "Btotmsv"), Qt::LeftButton);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(status(1), QStringLiteral("No connect"));
+        run("Udalwrite1");
+        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
+    }
+
+    void portBusyWhileTheCableLinkIsConnected() {
+        startSimulator(); // the transmitter on the cable
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        QSignalSpy ended(&link(), &LinkController::commandEnded);
+        QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);
+        QVERIFY(ended.wait(10000));
+        QVERIFY(link().LinkConnected());
+        record().ObjNum = 0x0555;
+        window().panelContext().updt1(true);
+        for (const char* item : {"Udalread1", "Udalwrite1"}) {
+            prompts_.log.clear();
+            run(item);
+            QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error"});
+            QVERIFY(link().LinkConnected());
+            QVERIFY(!window().panelContext().fillGuard());
+            QVERIFY(progress().isHidden());
+        }
+        // The refused read did not run New: nothing was asked, nothing was reset.
+        QCOMPARE(record().ObjNum, 0x0555);
+        QVERIFY(window().document().ConfigChanged());
+        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+        // The cable link still works.
+        prompts_.answers = {Answer::No};
+        QTest::mouseClick(child<QToolButton>(window(), "ToolButton4"), Qt::LeftButton);
+        QVERIFY(ended.wait(20000));
+        QTRY_VERIFY(!link().busy());
+        QVERIFY(prompts_.log.contains("! Операция чтения завершена успешно!"));
+    }
+};
+
+QTEST_MAIN(RemoteTest)
+#include "remote_test.moc"
