@@ -16,7 +16,8 @@ install_missing_packages() {
     local sudo=()
     [[ $(id -u) -ne 0 ]] && sudo=(sudo)
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    # sudo drops the environment it is given, so the variable goes through env.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
 }
 

@@ -13,13 +13,26 @@ if [[ ! -x build/bin/tk515pro ]]; then
     cmake --build build --parallel 2
 fi
 
-# The window's own settings stay out of the user's: a scratch home for the run.
+# The window's own settings stay out of the user's: a scratch home for the run, whose
+# stored port is the usual adapter rather than whatever this machine enumerates.
 scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/config/tkcnt"
+printf '[General]\npr=/dev/ttyUSB0\n' >"$scratch/config/tkcnt/tkgps.conf"
+# The status bar shows the configuration's path, the program's folder for a new one:
+# the program runs from a folder of a neutral name, so the picture shows no path of
+# this machine.
+neutral=/tmp/TK515Pro
+if ! mkdir "$neutral" 2>/dev/null; then
+    rm -rf "$scratch"
+    echo "$neutral exists already (another run?); remove it and try again" >&2
+    exit 1
+fi
+trap 'rm -rf "$scratch" "$neutral"' EXIT
+cp build/bin/tk515pro "$neutral/"
 
 HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        build/bin/tk515pro &
+        "$2"/tk515pro &
         app=$!
         sleep 3
         import -window root "$1"
@@ -27,5 +40,5 @@ HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
         convert "$1" -trim +repage "$1"
         kill "$app"
         wait "$app" 2>/dev/null || true
-    ' screenshot "$out"
+    ' screenshot "$out" "$neutral"
 echo "Screenshot: $out"

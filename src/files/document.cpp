@@ -51,8 +51,9 @@ QString generatedNamesFolder(const QString& programFolder) {
     if (program.isDir() && program.isWritable()) {
         return QDir(programFolder).absolutePath() + QLatin1Char('/');
     }
+    // Created only when a generated name is written there (Document::saveTo).
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty() && QDir().mkpath(documents)) {
+    if (!documents.isEmpty()) {
         return QDir(documents).absolutePath() + QLatin1Char('/');
     }
     // Nowhere writable: keep the program's folder, a save there reports the failure.
@@ -88,6 +89,15 @@ QString Document::statusText() const {
     return ConfigChanged_ ? path + QLatin1Char('*') : path;
 }
 
+SaveResult Document::saveTo(const QString& path) {
+    // The folder of generated names may not exist yet (the documents folder of a new
+    // user): it is made when a file goes into it, and only then.
+    if (QFileInfo(path).absoluteDir() == QDir(namesFolder_)) {
+        QDir().mkpath(namesFolder_);
+    }
+    return saveConfiguration(cfg_, path);
+}
+
 void Document::report(const QString& failed, const SaveResult& result) {
     prompts_.message(failed + QStringLiteral(": ") + result.reason);
 }
@@ -98,7 +108,7 @@ bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFai
     }
     switch (prompts_.question(kChangedQuestion)) {
     case Prompts::Answer::Yes:
-        if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
+        if (const SaveResult saved = saveTo(FilePath_); !saved.ok()) {
             reportFailure(saved);
             return false;
         }
@@ -158,7 +168,7 @@ bool Document::Save() {
     if (Untitled_) {
         return Saveas();
     }
-    if (const SaveResult saved = saveConfiguration(cfg_, FilePath_); !saved.ok()) {
+    if (const SaveResult saved = saveTo(FilePath_); !saved.ok()) {
         report(kSaveFailed, saved);
         return false;
     }
@@ -180,7 +190,7 @@ bool Document::Saveas() {
             prompts_.question(kReplaceQuestion) != Prompts::Answer::Yes) {
             continue;
         }
-        if (const SaveResult saved = saveConfiguration(cfg_, *chosen); !saved.ok()) {
+        if (const SaveResult saved = saveTo(*chosen); !saved.ok()) {
             report(kSaveFailed, saved);
             return false;
         }

@@ -31,7 +31,8 @@ struct SaveResult {
 SaveResult saveConfiguration(Configuration& cfg, const QString& path);
 
 // The folder for generated names: `programFolder` when it is writable, otherwise the
-// user's documents folder (created when missing). Ends with a separator.
+// user's documents folder, which the document creates when it first writes a file
+// there. Ends with a separator.
 QString generatedNamesFolder(const QString& programFolder);
 
 // A system error text without its trailing blanks, line breaks and full stops.
@@ -78,6 +79,9 @@ private:
     // command must stop: Cancel, or the save failed (and `reportFailure` told why).
     bool offerSave(const std::function<void(const SaveResult&)>& reportFailure);
     void report(const QString& failed, const SaveResult& result);
+    // Saves the configuration to `path`, making the folder of generated names first
+    // when the file goes there.
+    SaveResult saveTo(const QString& path);
 
     Configuration& cfg_;
     Prompts& prompts_;

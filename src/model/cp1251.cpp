@@ -25,7 +25,7 @@ char32_t toUnicode(unsigned char b) {
         return b;
     }
     if (b >= 0xC0) {
-        return 0x0410 + (b - 0xC0);
+        return 0x0410 + static_cast<char32_t>(b - 0xC0);
     }
     return kHigh[b - 0x80];
 }

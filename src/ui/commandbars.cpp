@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -20,10 +21,17 @@ QIcon picture(int index) {
     return QIcon(QStringLiteral(":/icons/toolbar/%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
-QAction* addItem(QMenu* menu, const char* name, const QString& caption, int pictureIndex) {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, int pictureIndex,
+                 const QKeySequence& keys = {}) {
     QAction* action = menu->addAction(picture(pictureIndex), caption);
     action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
     return action;
+}
+
+// A caption whose first letter is its Alt letter.
+QString mnemonic(const QString& caption) {
+    return QLatin1Char('&') + caption;
 }
 
 QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
@@ -62,30 +70,33 @@ CommandBars::CommandBars(QWidget* dock) {
     ToolBar1->setNativeMenuBar(false);
     rows->addWidget(ToolBar1);
 
-    File1 = addMenu(ToolBar1, "File1", QStringLiteral("Файл"));
-    New1 = addItem(File1, "New1", QStringLiteral("Новый"), 0);
-    Open1 = addItem(File1, "Open1", QStringLiteral("Открыть"), 1);
-    Save1 = addItem(File1, "Save1", QStringLiteral("Сохранить"), 2);
-    Saveas1 = addItem(File1, "Saveas1", QStringLiteral("Сохранить как"), 3);
+    // "&" marks each caption's Alt letter, unique within its menu.
+    File1 = addMenu(ToolBar1, "File1", QStringLiteral("&Файл"));
+    New1 = addItem(File1, "New1", QStringLiteral("&Новый"), 0, QKeySequence::New);
+    Open1 = addItem(File1, "Open1", QStringLiteral("&Открыть"), 1, QKeySequence::Open);
+    Save1 = addItem(File1, "Save1", QStringLiteral("&Сохранить"), 2, QKeySequence::Save);
+    // Not every desktop binds Save as and Quit keys; these are the ones they use.
+    Saveas1 = addItem(File1, "Saveas1", QStringLiteral("Сохранить &как"), 3,
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     N1 = File1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
-    Exit1 = addItem(File1, "Exit1", QStringLiteral("Выход"), 4);
+    Exit1 =
+        addItem(File1, "Exit1", QStringLiteral("&Выход"), 4, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    Command1 = addMenu(ToolBar1, "Command1", QStringLiteral("Команды"));
-    Connect1 = addItem(Command1, "Connect1", kConnectCaption, 5);
-    Read1 = addItem(Command1, "Read1", QStringLiteral("Чтение"), 6);
-    Write1 = addItem(Command1, "Write1", QStringLiteral("Запись"), 7);
-    Udalread1 = addItem(Command1, "Udalread1", QStringLiteral("Удаленное чтение"), 8);
-    Udalwrite1 = addItem(Command1, "Udalwrite1", QStringLiteral("Удаленная запись"), 9);
+    Command1 = addMenu(ToolBar1, "Command1", QStringLiteral("&Команды"));
+    Connect1 = addItem(Command1, "Connect1", mnemonic(kConnectCaption), 5);
+    Read1 = addItem(Command1, "Read1", QStringLiteral("&Чтение"), 6);
+    Write1 = addItem(Command1, "Write1", QStringLiteral("&Запись"), 7);
+    Udalread1 = addItem(Command1, "Udalread1", QStringLiteral("Уда&ленное чтение"), 8);
+    Udalwrite1 = addItem(Command1, "Udalwrite1", QStringLiteral("Удаленная за&пись"), 9);
 
-    Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("Параметры"));
-    Port1 = addItem(Setting1, "Port1", QStringLiteral("Порт"), 11);
+    Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("&Параметры"));
+    Port1 = addItem(Setting1, "Port1", QStringLiteral("&Порт"), 11);
 
-    Help1 = addMenu(ToolBar1, "Help1", QStringLiteral("Справка"));
-    Help2 = addItem(Help1, "Help2", QStringLiteral("TK 515"), 12);
-    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    Help1 = addMenu(ToolBar1, "Help1", QStringLiteral("&Справка"));
+    Help2 = addItem(Help1, "Help2", QStringLiteral("&TK 515"), 12, QKeySequence(Qt::Key_F1));
     Help2->setShortcutContext(Qt::ApplicationShortcut);
-    About1 = addItem(Help1, "About1", QStringLiteral("О программе"), 13);
+    About1 = addItem(Help1, "About1", QStringLiteral("&О программе"), 13);
 
     ToolBar2 = new QToolBar(dock);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
@@ -113,7 +124,7 @@ void CommandBars::updt2(bool connected) {
         button->setEnabled(connected);
     }
     ToolButton7->setEnabled(!connected);
-    Connect1->setText(connected ? kDisconnectCaption : kConnectCaption);
+    Connect1->setText(mnemonic(connected ? kDisconnectCaption : kConnectCaption));
 }
 
 } // namespace tk

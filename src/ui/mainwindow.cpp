@@ -11,6 +11,8 @@
 #include "ui/panels/generalpanel.h"
 #include "ui/panelstack.h"
 #include "ui/qtprompts.h"
+#include "ui/startport.h"
+#include "ui/statuspanel.h"
 #include "ui/telephonedialog.h"
 #include "ui/topdock.h"
 
@@ -32,6 +34,8 @@ namespace {
 
 const QColor kWindowColour(0xE6, 0xE6, 0xE6);
 constexpr int kStatusWidths[3] = {75, 200, 50};
+// Panel 0 is at least as wide as this port name needs.
+const QString kLongPortName = QStringLiteral("/dev/ttyACM10");
 
 } // namespace
 
@@ -57,10 +61,12 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     setFont(windowFont);
 
     buildControls();
+    // Every node text fits the tree of the design size.
+    tree_->fitTextsTo(tk::razmer(size(), 0).treeViewWidth);
     connectCommands();
 
-    PortName_ = kDefaultPortName;
-    statusPanels_[0]->setText(PortName_);
+    PortName_ = startPortName(serialPortLocations());
+    statusPanels_[0]->showText(PortName_);
     FormCreate();
 }
 
@@ -112,11 +118,11 @@ void MainWindow::buildControls() {
     status_->setObjectName(QStringLiteral("StatusBar1"));
     status_->setSizeGripEnabled(false);
     for (int i = 0; i < 3; ++i) {
-        statusPanels_[i] = new QLabel(status_);
-        statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        statusPanels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusPanels_[i] = new StatusPanel(QStringLiteral("StatusPanel%1").arg(i), status_);
         if (i < 2) {
-            statusPanels_[i]->setFixedWidth(kStatusWidths[i]);
+            statusPanels_[i]->setFixedWidth(
+                i == 0 ? std::max(kStatusWidths[0], statusPanels_[0]->widthFor(kLongPortName))
+                       : kStatusWidths[i]);
             status_->addWidget(statusPanels_[i]);
         } else {
             // The last panel reaches to the right edge.
@@ -135,7 +141,7 @@ void MainWindow::buildControls() {
         ctx_, doc_, PortName_,
         LinkController::Hooks{
             .refreshPanel = [this] { tv1click(); },
-            .showPortName = [this](const QString& name) { statusPanels_[0]->setText(name); }});
+            .showPortName = [this](const QString& name) { statusPanels_[0]->showText(name); }});
 }
 
 void MainWindow::connectCommands() {
@@ -240,20 +246,23 @@ bool MainWindow::ConnectRetryAllowed() const {
 void MainWindow::presetPort(const QString& portName) {
     PortName_ = portName;
     presetPort_ = portName;
-    statusPanels_[0]->setText(PortName_);
+    statusPanels_[0]->showText(PortName_);
 }
 
 void MainWindow::rereg() {
     if (const std::optional<QString> stored = tk::rereg()) {
         PortName_ = *stored;
-        statusPanels_[0]->setText(PortName_);
+        statusPanels_[0]->showText(PortName_);
     }
 }
 
 void MainWindow::showFileState() {
     setWindowTitle(doc_.caption(ProductCaption));
     if (statusPanels_[2] != nullptr) { // gone only while the window is deleted
-        statusPanels_[2]->setText(doc_.statusText());
+        // The path gives way in its middle, so that the change mark always shows.
+        const QString text = doc_.statusText();
+        const qsizetype mark = doc_.ConfigChanged() ? 1 : 0;
+        statusPanels_[2]->showText(text.chopped(mark), text.right(mark));
     }
 }
 

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -26,6 +25,7 @@ class LinkController;
 class NavigationTree;
 class PanelStack;
 class QtPrompts;
+class StatusPanel;
 class TelephoneDialog;
 class TopDock;
 
@@ -97,7 +97,7 @@ private:
     NavigationTree* tree_ = nullptr;
     std::unique_ptr<PanelStack> panels_;
     QStatusBar* status_ = nullptr;
-    QLabel* statusPanels_[3] = {};
+    StatusPanel* statusPanels_[3] = {};
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
 

@@ -1,10 +1,19 @@
 #include "ui/navigation.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 
 namespace tk {
+
+namespace {
+
+// The narrowest face fitTextsTo takes, in percent of the normal width.
+constexpr int kNarrowest = 75;
+
+} // namespace
 
 std::optional<View> viewFor(const NodePosition& p) {
     const int i = p.index;
@@ -102,7 +111,7 @@ NavigationTree::NavigationTree(QWidget* parent) : QTreeWidget(parent) {
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     QFont treeFont = font();
-    treeFont.setPixelSize(13);
+    treeFont.setPixelSize(nodeFontPixelSize(treeFont));
     setFont(treeFont);
 
     QTreeWidgetItem* parents[4] = {};
@@ -138,6 +147,54 @@ std::optional<NodePosition> NavigationTree::selectedPosition() const {
 
 void NavigationTree::selectFirst() {
     setCurrentItem(topLevelItem(0));
+}
+
+int NavigationTree::nodeFontPixelSize(const QFont& family) {
+    // The original font's height of 13 pixels is its whole line, accents and descenders
+    // included; a face of that pixel size here would be some 15 pixels high and too
+    // wide for the tree.
+    constexpr int kLineHeight = 13;
+    QFont font = family;
+    for (int size = kLineHeight; size > 6; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= kLineHeight) {
+            return size;
+        }
+    }
+    return 6;
+}
+
+void NavigationTree::fitTextsTo(int width) {
+    QFont narrowed = font();
+    for (int stretch = 100; stretch >= kNarrowest; --stretch) {
+        narrowed.setStretch(stretch);
+        setFont(narrowed);
+        if (sizeHintForColumn(0) + 2 * frameWidth() <= width) {
+            return;
+        }
+    }
+}
+
+void NavigationTree::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        if (plain && currentItem() != nullptr) {
+            // As a click on the highlighted node: it becomes the selected one and shows
+            // its panel. The arrow keys only move the highlight.
+            setCurrentItem(currentItem());
+            emit treeClicked();
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 bool NavigationTree::eventFilter(QObject* watched, QEvent* event) {

@@ -50,12 +50,21 @@ public:
     // Selects the first node ("Общие").
     void selectFirst();
 
+    // The pixel size of the node texts: the largest whose line is no higher than the
+    // 13-pixel cell of the original tree font, so the texts keep its proportions.
+    static int nodeFontPixelSize(const QFont& family);
+    // Narrows the node font (a condensed face where one is installed, otherwise the
+    // same face drawn narrower, down to three quarters) until every node text fits a
+    // tree `width` pixels wide without a sideways scroll bar.
+    void fitTextsTo(int width);
+
 signals:
-    // Every mouse click in the tree, on a node or not.
+    // Every mouse click in the tree, on a node or not, and Enter or Space on a node.
     void treeClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace tk

@@ -17,7 +17,9 @@ QFileDialog* fileDialog(QWidget* parent, const QString& name, QFileDialog::Accep
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                         : QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("TK 515 (*.tk515)"), QStringLiteral("All (*.*)")});
+    // Both extensions the program writes; "*" and not "*.*", which would hide the
+    // files without an extension.
+    dialog->setNameFilters({QStringLiteral("TK 515 (*.tk515 *.t61)"), QStringLiteral("All (*)")});
     dialog->setDefaultSuffix(kDefaultExtension);
     // Save as asks its own question about an existing file.
     dialog->setOption(QFileDialog::DontConfirmOverwrite);

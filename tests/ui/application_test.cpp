@@ -1,8 +1,13 @@
-// The application object of the program: its title and the message box for an
-// exception that escapes an event handler.
+// The application object of the program: its title, Qt's own texts in Russian and the
+// message box for an exception that escapes an event handler.
 #include "ui/application.h"
+#include "ui/qtprompts.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -28,6 +33,37 @@ class ApplicationTest : public QObject {
     Q_OBJECT
 private slots:
     void title() { QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("TK515Pro")); }
+
+    // Qt's file dialogs speak Russian like the rest of the program.
+    void fileDialogButtonsAreRussian_data() {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("accept");
+        QTest::newRow("OpenDialog1") << true << "&Открыть";
+        QTest::newRow("SaveDialog1") << false << "&Сохранить";
+    }
+    void fileDialogButtonsAreRussian() {
+        QFETCH(bool, open);
+        QFETCH(QString, accept);
+        QVERIFY2(QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                               QStringLiteral("/qtbase_ru.qm")),
+                 "the Russian Qt translations are not installed (qt6-translations-l10n)");
+        QWidget owner;
+        tk::QtPrompts prompts(&owner);
+        QFileDialog* dialog = open ? prompts.OpenDialog1 : prompts.SaveDialog1;
+        dialog->open();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (buttons == nullptr) {
+            dialog->reject();
+            QSKIP("the platform's own file dialog is in use");
+        }
+        QStringList texts;
+        for (QAbstractButton* b : buttons->buttons()) {
+            texts << b->text();
+        }
+        texts.sort();
+        dialog->reject();
+        QCOMPARE(texts, (QStringList{accept, QStringLiteral("Отмена")}));
+    }
 
     void escapingExceptionIsShownAndTheProgramGoesOn() {
         QString shown;

@@ -13,8 +13,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace tk;
@@ -290,7 +292,7 @@ private slots:
     void fileDialogs() {
         QtPrompts prompts(&owner_);
         for (QFileDialog* dialog : {prompts.OpenDialog1, prompts.SaveDialog1}) {
-            QCOMPARE(dialog->nameFilters(), (QStringList{"TK 515 (*.tk515)", "All (*.*)"}));
+            QCOMPARE(dialog->nameFilters(), (QStringList{"TK 515 (*.tk515 *.t61)", "All (*)"}));
             QCOMPARE(dialog->defaultSuffix(), QStringLiteral("t61"));
             QCOMPARE(dialog->parent(), &owner_);
         }
@@ -300,6 +302,71 @@ private slots:
         QCOMPARE(prompts.SaveDialog1->acceptMode(), QFileDialog::AcceptSave);
         // Save as asks about an existing file itself.
         QVERIFY(prompts.SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
+    // What each filter of the open dialog lets the user see in a folder.
+    void openDialogFilters_data() {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("TK 515") << 0 << QStringList{"Object1.t61", "site.TK515", "site.tk515"};
+        QTest::newRow("All") << 1
+                             << QStringList{"Object1.t61", "README", "notes.txt", "site.TK515",
+                                            "site.tk515"};
+    }
+    void openDialogFilters() {
+        QFETCH(int, filter);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        for (const char* name :
+             {"Object1.t61", "site.tk515", "site.TK515", "notes.txt", "README"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QtPrompts prompts(&owner_);
+        QFileDialog* dialog = prompts.OpenDialog1;
+        dialog->setDirectory(dir.path());
+        dialog->selectNameFilter(dialog->nameFilters().at(filter));
+        dialog->open();
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (view == nullptr) {
+            dialog->reject();
+            QSKIP("the platform's own file dialog is in use");
+        }
+        auto shown = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row) {
+                names << view->model()->index(row, 0, root).data().toString();
+            }
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(shown(), listed);
+        dialog->reject();
+    }
+
+    // The save dialog gives a typed name without extension the program's own, whatever
+    // the filter.
+    void saveDialogAddsTheExtension_data() {
+        QTest::addColumn<int>("filter");
+        QTest::newRow("TK 515") << 0;
+        QTest::newRow("All") << 1;
+    }
+    void saveDialogAddsTheExtension() {
+        QFETCH(int, filter);
+        QTemporaryDir dir;
+        QtPrompts prompts(&owner_);
+        QCOMPARE(prompts.SaveDialog1->nameFilters(), prompts.OpenDialog1->nameFilters());
+        prompts.SaveDialog1->selectNameFilter(prompts.SaveDialog1->nameFilters().at(filter));
+        whenModal(this, [](QWidget& dialog) {
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name != nullptr) {
+                name->setText(QStringLiteral("site"));
+            }
+            static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept, as the button
+        });
+        QCOMPARE(prompts.saveFileName(dir.filePath(QStringLiteral("Object1.t61"))),
+                 std::optional<QString>(dir.filePath(QStringLiteral("site.t61"))));
     }
 
     void saveDialogIsPresetAndCancellable() {

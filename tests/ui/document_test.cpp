@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,14 @@ class DocumentTest : public QObject {
                 .showState =
                     [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); }});
         doc_->New();
+    }
+
+    // A folder for generated names that cannot be made: its parent is a file.
+    QString unmakeableFolder() {
+        if (!writeAll(path(QStringLiteral("plain")), "not a folder")) {
+            qFatal("cannot write the test file");
+        }
+        return folder() + QStringLiteral("plain/names/");
     }
 
     // An edit as a panel makes it.
@@ -183,11 +192,11 @@ private slots:
     }
 
     void newYesThatCannotSaveStops() {
-        start(folder() + QStringLiteral("missing/"));
+        start(unmakeableFolder());
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->New());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("не сохраняется", ENOENT)}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("не сохраняется", ENOTDIR)}));
         QCOMPARE(doc_->FileTitle(), QStringLiteral("Object1"));
         QVERIFY(doc_->ConfigChanged());
     }
@@ -262,11 +271,11 @@ private slots:
     }
 
     void openYesThatCannotSaveStopsBeforeTheDialog() {
-        start(folder() + QStringLiteral("missing/"));
+        start(unmakeableFolder());
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->Open());
-        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("Не сохраняется", ENOENT)}));
+        QCOMPARE(prompts_.log, (QStringList{kChanged, failure("Не сохраняется", ENOTDIR)}));
     }
 
     void saveAfterCancelledSaveAsWritesTheGeneratedPath() {
@@ -449,7 +458,7 @@ private slots:
     }
 
     void closeThatCannotSaveSaysWhyAndStaysOpen() {
-        start(folder() + QStringLiteral("missing/"));
+        start(unmakeableFolder());
         edit();
         prompts_.answers = {Answer::Yes};
         QVERIFY(!doc_->Close());
@@ -483,6 +492,42 @@ private slots:
         QCOMPARE(tk::trimmedErrorText(raw), trimmed);
     }
 
+    // The folder of generated names (the documents folder of a new user) is made when
+    // a file goes into it, and not before.
+    void generatedNamesFolderIsMadeWhenAFileGoesThere_data() {
+        QTest::addColumn<QString>("route");
+        QTest::newRow("Yes to New") << "new";
+        QTest::newRow("Yes to closing") << "close";
+        QTest::newRow("Save after a cancelled Save as") << "save";
+        QTest::newRow("Save as the preset name") << "saveas";
+    }
+    void generatedNamesFolderIsMadeWhenAFileGoesThere() {
+        QFETCH(QString, route);
+        const QString names = path(QStringLiteral("Documents/"));
+        start(names);
+        QCOMPARE(doc_->FilePath(), names + QStringLiteral("Object1.t61"));
+        edit("FIRST");
+        QVERIFY(!QFileInfo::exists(names));
+        const Configuration expected = cfg_;
+        if (route == QStringLiteral("new")) {
+            prompts_.answers = {Answer::Yes};
+            QVERIFY(doc_->New());
+        } else if (route == QStringLiteral("close")) {
+            prompts_.answers = {Answer::Yes};
+            QVERIFY(doc_->Close());
+        } else if (route == QStringLiteral("save")) {
+            prompts_.files = {std::nullopt};
+            QVERIFY(!doc_->Save());
+            QVERIFY(!QFileInfo::exists(names));
+            QVERIFY(doc_->Save());
+        } else {
+            prompts_.files = {names + QStringLiteral("Object1.t61")};
+            QVERIFY(doc_->Saveas());
+        }
+        QCOMPARE(readAll(names + QStringLiteral("Object1.t61")), fileImage(expected));
+        QVERIFY(prompts_.done());
+    }
+
     void generatedNamesStayInAWritableProgramFolder() {
         QCOMPARE(tk::generatedNamesFolder(dir_.path()), folder());
     }
@@ -506,7 +551,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", oldXdg);
         QCOMPARE(chosen, documents + QLatin1Char('/'));
         QVERIFY(chosen.startsWith(home));
-        QVERIFY(QFileInfo(chosen).isDir());
+        QVERIFY2(!QFileInfo::exists(chosen), "made before anything was written there");
     }
 };
 

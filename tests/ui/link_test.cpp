@@ -183,7 +183,7 @@ private slots:
         }
         QVERIFY(!child(window(), "ToolButton7")->isEnabled());
         QVERIFY(child(window(), "ToolButton9")->isEnabled());
-        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("Разорвать связь"));
+        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("&Разорвать связь"));
         QVERIFY(progress().isHidden());
         QVERIFY(cancel().isHidden());
 
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(ended.wait(5000));
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(!link().LinkConnected());
-        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("Установить связь"));
+        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("&Установить связь"));
         QVERIFY(prompts_.log.isEmpty());
         // The port is free again: another connect succeeds.
         connectLink();

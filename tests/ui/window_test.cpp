@@ -5,6 +5,7 @@
 #include "ui/commandbars.h"
 #include "ui/helpwindow.h"
 #include "ui/layout.h"
+#include "ui/startport.h"
 #include "ui/topdock.h"
 #include "window_support.h"
 
@@ -12,11 +13,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -44,6 +49,45 @@ bool hasResources() {
 
 QImage rendered(const QIcon& icon) {
     return icon.pixmap(QSize(16, 16)).toImage();
+}
+
+// " #i" for an icon that shows picture i of the menu and button pictures (or of the tree
+// pictures), " #?" for one that shows none of them, nothing for no icon.
+QString pictureOf(const QIcon& icon, bool tree = false) {
+    if (icon.isNull()) {
+        return {};
+    }
+    for (int i = 0; i < 32; ++i) {
+        const QString file =
+            tree ? QStringLiteral(":/icons/tree/%1.png").arg(i)
+                 : QStringLiteral(":/icons/toolbar/%1.png").arg(i, 2, 10, QChar('0'));
+        if (QFile::exists(file) && rendered(icon) == rendered(QIcon(file))) {
+            return QStringLiteral(" #%1").arg(i);
+        }
+    }
+    return QStringLiteral(" #?");
+}
+
+QString onOff(bool enabled) {
+    return enabled ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+// Types `keys` ("Down, Return", "Alt+Ф") into `widget` as the keyboard would, letters
+// outside Latin-1 included.
+void typeKeys(QWidget* widget, const QString& keys) {
+    const QKeySequence sequence(keys, QKeySequence::PortableText);
+    for (int i = 0; i < sequence.count(); ++i) {
+        const QKeyCombination key = sequence[i];
+        const bool character = key.key() < Qt::Key_Escape;
+        const QString text = character ? QString(QChar(char16_t(key.key()))).toLower() : QString();
+        QTest::sendKeyEvent(QTest::Click, widget, key.key(), text, key.keyboardModifiers());
+    }
+}
+
+// The Alt letter of a caption: the character after its "&".
+QChar altLetter(const QString& caption) {
+    const qsizetype at = caption.indexOf(QLatin1Char('&'));
+    return at >= 0 && at + 1 < caption.size() ? caption.at(at + 1).toUpper() : QChar();
 }
 
 QByteArray fileOf(const char* serial) {
@@ -78,6 +122,8 @@ class WindowTest : public QObject {
         app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
         window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
     }
 
     QStringList shownPanels() {
@@ -130,10 +176,10 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Object1 - TK 515 Pro"));
         QCOMPARE(w.geometry(), QRect(145, 121, 696, 490));
         QCOMPARE(w.palette().color(QPalette::Window), QColor(0xE6, 0xE6, 0xE6));
-        QCOMPARE(statusPanel(0), QStringLiteral("COM1"));
+        QCOMPARE(statusPanel(0), tk::startPortName(tk::serialPortLocations()));
         QCOMPARE(statusPanel(1), QString());
         QCOMPARE(statusPanel(2), QDir::toNativeSeparators(program_ + "/Object1.t61"));
-        QCOMPARE(child(w, "StatusPanel0")->width(), 75);
+        QVERIFY(child(w, "StatusPanel0")->width() >= 75);
         QCOMPARE(child(w, "StatusPanel1")->width(), 200);
         QVERIFY(child(w, "StatusPanel2")->width() >= 50);
         QCOMPARE(shownPanels(), QStringList{"Panel000"});
@@ -157,23 +203,27 @@ private slots:
         QCOMPARE(child(w, "TopDock")->height(), 50);
     }
 
+    // The frame, the panels' headings and the two small windows; the commands and nodes
+    // are checked whole by commandsAndNodes.
     void everyNamedControlExists() {
-        const char* names[] = {
-            // main window
-            "TopDock", "ToolBar1", "ToolBar2", "TreeView1", "StatusBar1", "ProgressBar1", "Btotmsv",
-            "OpenDialog1", "SaveDialog1", "File1", "New1", "Open1", "Save1", "Saveas1", "N1",
-            "Exit1", "Command1", "Connect1", "Read1", "Write1", "Udalread1", "Udalwrite1",
-            "Setting1", "Port1", "Help1", "Help2", "About1", "ToolButton1", "ToolButton2",
-            "ToolButton3", "ToolButton4", "ToolButton5", "ToolButton6", "ToolButton7",
-            "ToolButton8", "ToolButton9", "ToolButton10",
-            // panels and what their views show
-            "Panel000Label0", "Panel010Label0", "Panel011_InputNumLabel", "Panel011Label1",
-            "Panel011Label2", "Panel011Label3", "Panel011Label4", "Panel011Label5",
-            "Panel011_3Label1", "Panel011_7Label1", "Panel011_7PartNumLabel", "Panel013Label1",
-            "Panel100Label1", "Panel300Label1", "Panel300Label2",
-            // the two small windows
-            "TForm2", "Edit1", "Button1", "Button2", "TAboutBox", "Panel1", "ProductName",
-            "Version", "Label1", "Label2", "OKButton"};
+        const char* names[] = {"TopDock",          "ToolBar1",
+                               "ToolBar2",         "TreeView1",
+                               "StatusBar1",       "ProgressBar1",
+                               "Btotmsv",          "OpenDialog1",
+                               "SaveDialog1",      "Panel000Label0",
+                               "Panel010Label0",   "Panel011_InputNumLabel",
+                               "Panel011Label1",   "Panel011Label2",
+                               "Panel011Label3",   "Panel011Label4",
+                               "Panel011Label5",   "Panel011_3Label1",
+                               "Panel011_7Label1", "Panel011_7PartNumLabel",
+                               "Panel013Label1",   "Panel100Label1",
+                               "Panel300Label1",   "Panel300Label2",
+                               "TForm2",           "Edit1",
+                               "Button1",          "Button2",
+                               "TAboutBox",        "Panel1",
+                               "ProductName",      "Version",
+                               "Label1",           "Label2",
+                               "OKButton"};
         for (const char* name : names) {
             QVERIFY2(window().findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
         }
@@ -182,123 +232,131 @@ private slots:
         }
     }
 
-    // The remote commands do not depend on the cable link: they are enabled always.
-    void readWriteDisabledAtStartRemoteCommandsEnabled() {
-        for (const char* name : {"Read1", "Write1"}) {
-            QVERIFY2(!child<QAction>(window(), name)->isEnabled(), name);
-        }
-        for (const char* name : {"ToolButton4", "ToolButton6", "ToolButton9"}) {
-            QVERIFY2(!child(window(), name)->isEnabled(), name);
-        }
-        QVERIFY(child(window(), "ToolButton7")->isEnabled());
-        for (const char* name : {"Connect1", "Port1", "Udalread1", "Udalwrite1"}) {
-            QVERIFY2(child<QAction>(window(), name)->isEnabled(), name);
-        }
-        for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "Exit1", "Help2", "About1"}) {
-            QVERIFY2(child<QAction>(window(), name)->isEnabled(), name);
-        }
-        for (const char* name : {"ToolButton1", "ToolButton2", "ToolButton3"}) {
-            QVERIFY2(child(window(), name)->isEnabled(), name);
-        }
-        QCOMPARE(child<QAction>(window(), "Connect1")->text(), QStringLiteral("Установить связь"));
-        QVERIFY(!window().LinkConnected());
-    }
-
-    void menus_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("items"); // name=caption, or a bare name for a separator
-        QTest::newRow("File1") << "File1"
-                               << "Файл" << QStringList{"New1=Новый",
-                                                        "Open1=Открыть",
-                                                        "Save1=Сохранить",
-                                                        "Saveas1=Сохранить как",
-                                                        "N1",
-                                                        "Exit1=Выход"};
-        QTest::newRow("Command1") << "Command1"
-                                  << "Команды"
-                                  << QStringList{"Connect1=Установить связь", "Read1=Чтение",
-                                                 "Write1=Запись", "Udalread1=Удаленное чтение",
-                                                 "Udalwrite1=Удаленная запись"};
-        QTest::newRow("Setting1") << "Setting1"
-                                  << "Параметры" << QStringList{"Port1=Порт"};
-        QTest::newRow("Help1") << "Help1"
-                               << "Справка" << QStringList{"Help2=TK 515", "About1=О программе"};
-    }
-    void menus() {
-        QFETCH(QString, menu);
-        QFETCH(QString, title);
-        QFETCH(QStringList, items);
-        auto* m = window().findChild<QMenu*>(menu);
-        QVERIFY(m != nullptr);
-        QCOMPARE(m->title(), title);
-        QVERIFY(child<QMenuBar>(window(), "ToolBar1")->actions().contains(m->menuAction()));
+    // Every menu, menu item, button and tree node as the window has built it, in order:
+    // name, caption (with its Alt letter) or hint, picture, keys, enabled at start.
+    void commandsAndNodes() {
         QStringList actual;
-        for (QAction* a : m->actions()) {
-            actual << (a->isSeparator() ? a->objectName() : a->objectName() + "=" + a->text());
-        }
-        QCOMPARE(actual, items);
-    }
-
-    void menuBarOrder() {
-        QStringList titles;
-        for (QAction* a : child<QMenuBar>(window(), "ToolBar1")->actions()) {
-            titles << a->text();
-        }
-        QCOMPARE(titles, (QStringList{"Файл", "Команды", "Параметры", "Справка"}));
-    }
-
-    void buttonBar() {
-        QStringList actual;
-        auto* bar = child<QToolBar>(window(), "ToolBar2");
-        for (QAction* a : bar->actions()) {
-            QWidget* w = bar->widgetForAction(a);
-            actual << (a->isSeparator() ? w->objectName() + "|-"
-                                        : w->objectName() + "|" + w->toolTip());
-        }
-        QCOMPARE(actual, (QStringList{"ToolButton1|Новый", "ToolButton2|Открыть",
-                                      "ToolButton3|Сохранить", "ToolButton5|-",
-                                      "ToolButton4|Прочитать данные", "ToolButton6|Записать данные",
-                                      "ToolButton8|-", "ToolButton7|Установить связь",
-                                      "ToolButton9|Разорвать связь", "ToolButton10|-"}));
-        for (QAction* a : bar->actions()) {
-            if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a))) {
-                QVERIFY(button->text().isEmpty() ||
-                        button->toolButtonStyle() == Qt::ToolButtonIconOnly);
+        for (QAction* entry : child<QMenuBar>(window(), "ToolBar1")->actions()) {
+            QMenu* menu = entry->menu();
+            actual << "ToolBar1 " + menu->objectName() + " " + menu->title();
+            for (QAction* a : menu->actions()) {
+                actual << (a->isSeparator()
+                               ? "  " + a->objectName() + " -"
+                               : "  " + a->objectName() + " " + a->text() + pictureOf(a->icon()) +
+                                     " [" + a->shortcut().toString(QKeySequence::PortableText) +
+                                     "] " + onOff(a->isEnabled()));
             }
         }
+        auto* buttons = child<QToolBar>(window(), "ToolBar2");
+        for (QAction* a : buttons->actions()) {
+            QWidget* w = buttons->widgetForAction(a);
+            auto* button = qobject_cast<QToolButton*>(w);
+            actual << (button == nullptr ? "ToolBar2 " + w->objectName() + " -"
+                                         : "ToolBar2 " + w->objectName() + " " + button->toolTip() +
+                                               pictureOf(button->icon()) + " " + button->text() +
+                                               onOff(button->isEnabled()));
+        }
+        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int level) {
+            actual << QStringLiteral("TreeView1 %1 ").arg(level) + item->text(0) +
+                          pictureOf(item->icon(0), true);
+            for (int i = 0; i < item->childCount(); ++i) {
+                walk(item->child(i), level + 1);
+            }
+        };
+        for (int i = 0; i < tree().topLevelItemCount(); ++i) {
+            walk(tree().topLevelItem(i), 0);
+        }
+
+        QStringList expected = {
+            "ToolBar1 File1 &Файл",
+            "  New1 &Новый #0 [Ctrl+N] on",
+            "  Open1 &Открыть #1 [Ctrl+O] on",
+            "  Save1 &Сохранить #2 [Ctrl+S] on",
+            "  Saveas1 Сохранить &как #3 [Ctrl+Shift+S] on",
+            "  N1 -",
+            "  Exit1 &Выход #4 [Ctrl+Q] on",
+            "ToolBar1 Command1 &Команды",
+            "  Connect1 &Установить связь #5 [] on",
+            "  Read1 &Чтение #6 [] off",
+            "  Write1 &Запись #7 [] off",
+            "  Udalread1 Уда&ленное чтение #8 [] on",
+            "  Udalwrite1 Удаленная за&пись #9 [] on",
+            "ToolBar1 Setting1 &Параметры",
+            "  Port1 &Порт #11 [] on",
+            "ToolBar1 Help1 &Справка",
+            "  Help2 &TK 515 #12 [F1] on",
+            "  About1 &О программе #13 [] on",
+            "ToolBar2 ToolButton1 Новый #0 on",
+            "ToolBar2 ToolButton2 Открыть #1 on",
+            "ToolBar2 ToolButton3 Сохранить #2 on",
+            "ToolBar2 ToolButton5 -",
+            "ToolBar2 ToolButton4 Прочитать данные #6 off",
+            "ToolBar2 ToolButton6 Записать данные #7 off",
+            "ToolBar2 ToolButton8 -",
+            "ToolBar2 ToolButton7 Установить связь #19 on",
+            "ToolBar2 ToolButton9 Разорвать связь #20 off",
+            "ToolBar2 ToolButton10 -",
+            "TreeView1 0 Общие #0",
+            "TreeView1 1 Постановка/Снятие",
+            "TreeView1 1 Телефоны",
+            "TreeView1 2 Системных событий",
+            "TreeView1 2 Входа 1",
+            "TreeView1 2 Входа 2",
+            "TreeView1 2 Входа 3",
+            "TreeView1 2 Входа 4",
+            "TreeView1 2 Постановки/Снятия",
+            "TreeView1 3 Раздела 1",
+            "TreeView1 3 Раздела 2",
+            "TreeView1 3 Раздела 3",
+            "TreeView1 3 Раздела 4",
+            "TreeView1 1 Разное",
+            "TreeView1 0 Входы #1",
+            "TreeView1 1 Вход 1",
+            "TreeView1 1 Вход 2",
+            "TreeView1 1 Вход 3",
+            "TreeView1 1 Вход 4",
+            "TreeView1 0 Системные события #0",
+            "TreeView1 1 Неисправность батареи",
+            "TreeView1 1 Периодический тест",
+        };
+        if (!hasResources()) {
+            expected.replaceInStrings(QRegularExpression(" #\\d+"), QString());
+        }
+        QCOMPARE(actual, expected);
+        QCOMPARE(tree().indentation(), 19);
+        QCOMPARE(tree().editTriggers(), QAbstractItemView::NoEditTriggers);
+        QTreeWidgetItemIterator it(&tree());
+        for (; *it != nullptr; ++it) {
+            QVERIFY((*it)->isExpanded() || (*it)->childCount() == 0);
+        }
     }
 
-    void pictures_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("picture");
-        const std::pair<const char*, int> table[] = {
-            {"New1", 0},        {"Open1", 1},       {"Save1", 2},        {"Saveas1", 3},
-            {"Exit1", 4},       {"Connect1", 5},    {"Read1", 6},        {"Write1", 7},
-            {"Udalread1", 8},   {"Udalwrite1", 9},  {"Port1", 11},       {"Help2", 12},
-            {"About1", 13},     {"ToolButton1", 0}, {"ToolButton2", 1},  {"ToolButton3", 2},
-            {"ToolButton4", 6}, {"ToolButton6", 7}, {"ToolButton7", 19}, {"ToolButton9", 20},
-        };
-        for (const auto& [name, picture] : table) {
-            QTest::newRow(name) << QString::fromLatin1(name) << picture;
-        }
+    // An Alt letter reaches one menu or item only, connected or not.
+    void altLettersAreUniqueInEachMenu_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("disconnected") << false;
+        QTest::newRow("connected") << true;
     }
-    void pictures() {
-        if (!hasResources()) {
-            QSKIP("the pictures are not bundled in this build");
+    void altLettersAreUniqueInEachMenu() {
+        QFETCH(bool, connected);
+        window().updt2(connected);
+        auto* bar = child<QMenuBar>(window(), "ToolBar1");
+        QList<QList<QAction*>> groups = {bar->actions()};
+        for (QAction* entry : bar->actions()) {
+            groups << entry->menu()->actions();
         }
-        QFETCH(QString, name);
-        QFETCH(int, picture);
-        QIcon icon;
-        if (auto* action = window().findChild<QAction*>(name)) {
-            icon = action->icon();
-        } else if (auto* button = window().findChild<QToolButton*>(name)) {
-            icon = button->icon();
+        for (const QList<QAction*>& group : groups) {
+            QSet<QChar> seen;
+            for (QAction* a : group) {
+                if (a->isSeparator()) {
+                    continue;
+                }
+                const QChar letter = altLetter(a->text());
+                QVERIFY2(!letter.isNull(), qPrintable(a->text()));
+                QVERIFY2(!seen.contains(letter), qPrintable(a->text()));
+                seen.insert(letter);
+            }
         }
-        const QIcon expected(
-            QStringLiteral(":/icons/toolbar/%1.png").arg(picture, 2, 10, QChar('0')));
-        QVERIFY(!expected.isNull());
-        QCOMPARE(rendered(icon), rendered(expected));
     }
 
     void updt2Table_data() {
@@ -320,56 +378,11 @@ private slots:
         }
         QCOMPARE(child(w, "ToolButton7")->isEnabled(), !connected);
         QCOMPARE(child<QAction>(w, "Connect1")->text(), connected
-                                                            ? QStringLiteral("Разорвать связь")
-                                                            : QStringLiteral("Установить связь"));
+                                                            ? QStringLiteral("&Разорвать связь")
+                                                            : QStringLiteral("&Установить связь"));
         QVERIFY(child(w, "Btotmsv")->isHidden());
         for (const char* name : {"New1", "Open1", "Save1", "Saveas1", "Connect1", "Port1"}) {
             QVERIFY2(child<QAction>(w, name)->isEnabled(), name);
-        }
-    }
-
-    void treeNodes() {
-        QStringList actual;
-        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int level) {
-            actual << QString::number(level) + " " + item->text(0);
-            for (int i = 0; i < item->childCount(); ++i) {
-                walk(item->child(i), level + 1);
-            }
-        };
-        for (int i = 0; i < tree().topLevelItemCount(); ++i) {
-            walk(tree().topLevelItem(i), 0);
-        }
-        QCOMPARE(actual, (QStringList{"0 Общие",
-                                      "1 Постановка/Снятие",
-                                      "1 Телефоны",
-                                      "2 Системных событий",
-                                      "2 Входа 1",
-                                      "2 Входа 2",
-                                      "2 Входа 3",
-                                      "2 Входа 4",
-                                      "2 Постановки/Снятия",
-                                      "3 Раздела 1",
-                                      "3 Раздела 2",
-                                      "3 Раздела 3",
-                                      "3 Раздела 4",
-                                      "1 Разное",
-                                      "0 Входы",
-                                      "1 Вход 1",
-                                      "1 Вход 2",
-                                      "1 Вход 3",
-                                      "1 Вход 4",
-                                      "0 Системные события",
-                                      "1 Неисправность батареи",
-                                      "1 Периодический тест"}));
-        QCOMPARE(tree().indentation(), 19);
-        QCOMPARE(tree().editTriggers(), QAbstractItemView::NoEditTriggers);
-        if (hasResources()) {
-            const int pictures[] = {0, 1, 0};
-            for (int i = 0; i < 3; ++i) {
-                QCOMPARE(rendered(tree().topLevelItem(i)->icon(0)),
-                         rendered(QIcon(QStringLiteral(":/icons/tree/%1.png").arg(pictures[i]))));
-            }
-            QVERIFY(node(tree(), "Разное")->icon(0).isNull());
         }
     }
 
@@ -522,13 +535,209 @@ private slots:
         QVERIFY(!window().document().ConfigChanged());
     }
 
-    void keyboardSelectionDoesNotChangeThePanel() {
+    // The arrow keys move the highlight only; Enter or Space on the highlighted node
+    // shows its panel, as a click on it would.
+    void treeKeys_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList inputs = {"Panel100"};
+        const QStringList input = {"Panel100", "Panel100_1"};
+        QTest::newRow("arrows only") << "Down, Down"
+                                     << "Вход 2" << inputs;
+        QTest::newRow("Return") << "Down, Return"
+                                << "Вход 1" << input;
+        QTest::newRow("keypad Enter") << "Down, Num+Enter"
+                                      << "Вход 1" << input;
+        QTest::newRow("Space") << "Down, Down, Space"
+                               << "Вход 2" << input;
+        QTest::newRow("Enter, then arrows") << "Down, Return, Down"
+                                            << "Вход 2" << input;
+        QTest::newRow("Ctrl+Return") << "Down, Ctrl+Return"
+                                     << "Вход 1" << inputs;
+        QTest::newRow("back up and Return") << "Down, Return, Up, Return"
+                                            << "Входы" << inputs;
+    }
+    void treeKeys() {
+        QFETCH(QString, keys);
+        QFETCH(QString, current);
+        QFETCH(QStringList, shown);
         click("Входы");
         tree().setFocus();
-        QTest::keyClick(tree().viewport(), Qt::Key_Down);
-        QTest::keyClick(&tree(), Qt::Key_Down);
-        QVERIFY(tree().currentItem()->text(0) != QStringLiteral("Входы"));
+        typeKeys(&tree(), keys);
+        QCOMPARE(tree().currentItem()->text(0), current);
+        QVERIFY(tree().currentItem()->isSelected());
+        QCOMPARE(shownPanels(), shown);
+        QVERIFY(!window().panelContext().fillGuard());
+    }
+
+    void treeKeysWhileFillGuardIsHeldChangeNothing() {
+        click("Входы");
+        {
+            FillGuard held(window().panelContext());
+            QTest::keyClick(&tree(), Qt::Key_Down);
+            QTest::keyClick(&tree(), Qt::Key_Return);
+        }
         QCOMPARE(shownPanels(), QStringList{"Panel100"});
+    }
+
+    // The file and help commands from the keyboard: their shortcuts, and the menus
+    // opened with Alt and their items chosen by letter.
+    void commandKeys_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("keys");       // to the window
+        QTest::addColumn<QString>("menuLetter"); // then typed into the menu that opened
+        QTest::newRow("Ctrl+N") << "New1"
+                                << "Ctrl+N"
+                                << "";
+        QTest::newRow("Ctrl+O") << "Open1"
+                                << "Ctrl+O"
+                                << "";
+        QTest::newRow("Ctrl+S") << "Save1"
+                                << "Ctrl+S"
+                                << "";
+        QTest::newRow("Ctrl+Shift+S") << "Saveas1"
+                                      << "Ctrl+Shift+S"
+                                      << "";
+        QTest::newRow("F1") << "Help2"
+                            << "F1"
+                            << "";
+        QTest::newRow("Ctrl+Q") << "Exit1"
+                                << "Ctrl+Q"
+                                << "";
+        QTest::newRow("Alt+Ф Н") << "New1"
+                                 << "Alt+Ф"
+                                 << "н";
+        QTest::newRow("Alt+Ф О") << "Open1"
+                                 << "Alt+Ф"
+                                 << "о";
+        QTest::newRow("Alt+Ф К") << "Saveas1"
+                                 << "Alt+Ф"
+                                 << "к";
+        QTest::newRow("Alt+Ф В") << "Exit1"
+                                 << "Alt+Ф"
+                                 << "в";
+        QTest::newRow("Alt+С T") << "Help2"
+                                 << "Alt+С"
+                                 << "t";
+    }
+    void commandKeys() {
+        QFETCH(QString, command);
+        QFETCH(QString, keys);
+        QFETCH(QString, menuLetter);
+        prompts_.files = {std::nullopt}; // a file dialog is cancelled
+        auto* action = child<QAction>(window(), qPrintable(command));
+        QSignalSpy triggered(action, &QAction::triggered);
+        typeKeys(&tree(), keys);
+        if (!menuLetter.isEmpty()) {
+            QMenu* menu = nullptr;
+            QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+            QTest::sendKeyEvent(QTest::Click, menu, Qt::Key(menuLetter.toUpper().at(0).unicode()),
+                                menuLetter, Qt::NoModifier);
+        }
+        QTRY_COMPARE(triggered.count(), 1);
+        if (auto* help = window().findChild<QWidget*>("HelpWindow")) {
+            help->close();
+        }
+    }
+
+    // Every node text shows whole at the design size, without a sideways scroll bar.
+    void treeTextsFitAtTheDesignSize() {
+        QCOMPARE(window().size(), QSize(696, 490));
+        QTRY_COMPARE(tree().width(), 174);
+        QVERIFY(!tree().horizontalScrollBar()->isVisible());
+        const int room = tree().viewport()->width();
+        QTreeWidgetItemIterator it(&tree());
+        for (; *it != nullptr; ++it) {
+            const QRect rect = tree().visualItemRect(*it);
+            const int textEnd =
+                rect.left() + tree().fontMetrics().horizontalAdvance((*it)->text(0));
+            QVERIFY2(textEnd <= room && rect.right() < room, qPrintable((*it)->text(0)));
+        }
+    }
+
+    void startPortName_data() {
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QString>("start");
+#ifdef Q_OS_WIN
+        QTest::newRow("none") << QStringList{} << "COM1";
+        QTest::newRow("some") << QStringList{"COM3"} << "COM1";
+#else
+        QTest::newRow("none") << QStringList{} << "/dev/ttyUSB0";
+        QTest::newRow("one") << QStringList{"/dev/ttyACM0"} << "/dev/ttyACM0";
+        QTest::newRow("the first") << QStringList{"/dev/ttyS4", "/dev/ttyUSB0"} << "/dev/ttyS4";
+#endif
+    }
+    void startPortName() {
+        QFETCH(QStringList, found);
+        QFETCH(QString, start);
+        QCOMPARE(tk::startPortName(found), start);
+    }
+
+    // Panel 0 shows the usual port names whole; a longer one is cut in its middle and
+    // shows whole in the tool tip. The stored name always wins over the start value.
+    void portNameInStatusPanel0_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("COM1") << "COM1" << true;
+        QTest::newRow("/dev/ttyUSB0") << "/dev/ttyUSB0" << true;
+        QTest::newRow("/dev/ttyACM12") << "/dev/ttyACM12" << true;
+        QTest::newRow("by id") << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"
+                               << false;
+    }
+    void portNameInStatusPanel0() {
+        QFETCH(QString, stored);
+        QFETCH(bool, whole);
+        QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+            .setValue(QStringLiteral("pr"), stored);
+        open();
+        QCOMPARE(window().PortName(), stored);
+        auto* panel = child<QLabel>(window(), "StatusPanel0");
+        QCOMPARE(panel->text() == stored, whole);
+        QCOMPARE(panel->toolTip(), stored);
+        QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <=
+                panel->contentsRect().width());
+        if (!whole) {
+            QVERIFY(panel->text().contains(QChar(0x2026)));
+            QVERIFY(panel->text().endsWith("port0"));
+        }
+    }
+
+    // A path too long for panel 2 is cut in its middle; the change mark always shows,
+    // and the tool tip holds the whole path.
+    void longPathInStatusPanel2() {
+        const QString deep = scratch_.filePath(QStringLiteral("a-folder-with-a-rather-long-name/") +
+                                               QStringLiteral("and-another-one-inside-it/") +
+                                               QStringLiteral("and-a-third-to-be-sure"));
+        QVERIFY(QDir().mkpath(deep));
+        const QString path = QDir::toNativeSeparators(deep + "/site-of-the-customer.tk515");
+        prompts_.files = {path};
+        child<QAction>(window(), "Saveas1")->trigger();
+        auto* panel = child<QLabel>(window(), "StatusPanel2");
+        for (const bool changed : {false, true}) {
+            window().panelContext().updt1(changed);
+            const QString mark = changed ? QStringLiteral("*") : QString();
+            QCOMPARE(panel->toolTip(), path + mark);
+            QVERIFY2(panel->text().contains(QChar(0x2026)), qPrintable(panel->text()));
+            QVERIFY2(panel->text().endsWith("customer.tk515" + mark), qPrintable(panel->text()));
+            QVERIFY(panel->text().startsWith(path.left(3)));
+            QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <=
+                    panel->contentsRect().width());
+        }
+        // Wider, the panel shows the whole path again.
+        window().resize(1900, 490);
+        QTRY_COMPARE(panel->text(), path + "*");
+        QCOMPARE(window().width(), 1900);
+    }
+
+    // Words written straight into a panel (the link's progress) survive resizing.
+    void statusWordsSurviveAResize() {
+        auto* words = child<QLabel>(window(), "StatusPanel1");
+        words->setText(QStringLiteral("Connecting"));
+        window().resize(800, 500);
+        QTRY_COMPARE(window().size(), QSize(800, 500));
+        words->resize(words->width() - 1, words->height()); // the panel itself, too
+        QCOMPARE(words->text(), QStringLiteral("Connecting"));
     }
 
     void layoutArithmetic_data() {
@@ -558,7 +767,9 @@ private slots:
         QCOMPARE(layout.cancelButton, cancel);
     }
 
-    void layoutOfTheWindow_data() { layoutArithmetic_data(); }
+    void layoutOfTheWindow_data() {
+        layoutArithmetic_data();
+    }
     void layoutOfTheWindow() {
         QFETCH(QSize, window);
         QFETCH(int, tree);
@@ -677,7 +888,7 @@ private slots:
     void closeStoresThePortAndItSurvivesARestart() {
         QVERIFY(window().close());
         QVERIFY(!window().isVisible());
-        QCOMPARE(settingsPort(), QStringLiteral("COM1"));
+        QCOMPARE(settingsPort(), tk::startPortName(tk::serialPortLocations()));
 
         QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
             .setValue(QStringLiteral("pr"), QStringLiteral("/dev/ttyUSB0"));
@@ -694,11 +905,6 @@ private slots:
         prompts_.answers = {Answer::No};
         QVERIFY(window().close());
         QVERIFY(!QFile::exists(program_ + "/Object1.t61"));
-    }
-
-    void cancelButtonClearsTheRetryFlagOnly() {
-        QTest::mouseClick(child(window(), "Btotmsv"), Qt::LeftButton);
-        QVERIFY(!window().ConnectRetryAllowed());
     }
 
     void helpOpensTheManual() {
