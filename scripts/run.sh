@@ -52,6 +52,7 @@ fi
 # The simulator prints its pseudo-terminal's path on its first line, then keeps
 # serving on it; what it is asked goes to this terminal.
 coproc SIM { exec build/bin/tk515-sim "${sim_args[@]}"; }
+# shellcheck disable=SC2153 # SIM_PID is set by coproc
 sim_pid=$SIM_PID
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
 if ! read -r -t 10 pty <&"${SIM[0]}" || [[ -z "$pty" ]]; then

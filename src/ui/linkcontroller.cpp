@@ -228,6 +228,7 @@ void LinkController::Read1Click() {
         return;
     }
     running_ = Command::Read;
+    ctx_.finishEdits();
     // New first: a changed configuration is offered for saving. Cancel (or a save that
     // failed) abandons the read, as it abandons every other command: the read would
     // otherwise overwrite the changes.
@@ -258,7 +259,7 @@ void LinkController::readDone(const link::SessionResult& result) {
     image.resize(std::max(image.size(), kBaseImageSize), 0);
     // The cable read decodes the base image only.
     redump(ctx_.record(), image);
-    ctx_.editor().ObjNumChanged = 0;
+    ctx_.recordReplaced();
     if (hooks_.refreshPanel) {
         hooks_.refreshPanel();
     }

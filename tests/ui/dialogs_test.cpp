@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -258,6 +259,34 @@ private slots:
         });
         prompts.message("Не сохраняется");
         QCOMPARE(seen, QStringList{"OK"});
+    }
+
+    // A captioned message shows its caption as given; a plain one the program's title.
+    void messageCaption_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("port busy") << "Порт занят"
+                                   << "Порт занят";
+        QTest::newRow("plain") << QString() << QGuiApplication::applicationDisplayName();
+    }
+    void messageCaption() {
+        QFETCH(QString, caption);
+        QFETCH(QString, title);
+        QtPrompts prompts(&owner_);
+        QString shownTitle;
+        QString shownText;
+        whenModal(this, [&](QWidget& box) {
+            shownTitle = box.windowTitle();
+            shownText = static_cast<QMessageBox&>(box).text();
+            clickButton(box, "OK");
+        });
+        if (caption.isNull()) {
+            prompts.message("error");
+        } else {
+            prompts.captionedMessage(caption, "error");
+        }
+        QCOMPARE(shownTitle, title);
+        QCOMPARE(shownText, QStringLiteral("error"));
     }
 
     void fileDialogs() {

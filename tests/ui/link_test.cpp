@@ -292,6 +292,12 @@ private slots:
         QVERIFY(progress().isVisible());
         // New, Open and Save as do nothing until the blocks are in.
         QVERIFY(window().panelContext().fillGuard());
+        const QString title = window().document().FileTitle();
+        for (const char* name : {"New1", "Open1", "Saveas1"}) {
+            child<QAction>(window(), name)->trigger();
+        }
+        QCOMPARE(window().document().FileTitle(), title);
+        QVERIFY(prompts_.log.isEmpty());
 
         auto refusal = [this]() -> QString {
             auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
