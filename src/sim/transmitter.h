@@ -46,8 +46,10 @@ public:
     // Called with a line for the log on every command.
     std::function<void(const std::string& line)> log;
 
-    // Bytes of a command that stop coming for this long are dropped.
-    static constexpr std::int64_t kCommandSilenceMs = 300;
+    // Bytes of a command that stop coming for this long are dropped. The tool leaves at
+    // least 800 ms between its commands (500 ms of reply silence, then a 300 ms pause),
+    // so a gap this long ends a command; shorter gaps are a busy machine, not an end.
+    static constexpr std::int64_t kCommandSilenceMs = 700;
 
 private:
     Answer command(const std::string& text);
