@@ -58,10 +58,13 @@ struct CountRange {
     constexpr bool contains(std::int64_t v) const { return v >= min && v <= max; }
 };
 
-// The values the combo boxes offer; a typed number outside them is refused, since
-// the byte would wrap (256 -> 0, -1 -> 255) and the transmitter knows no more.
+// The values the combo boxes offer as items.
 inline constexpr CountRange kAttemptsRange{1, 10}; // NumOfAttemptsCallMain
 inline constexpr CountRange kSvingerRange{1, 15};  // SvingerCount
+// What a typed count may be: any number its byte holds is stored as typed, also one
+// outside the items; a number the byte cannot hold is refused, since it would wrap
+// (256 -> 0, -1 -> 255).
+inline constexpr CountRange kCountByteRange{0, 255};
 
 // The count to store for a typed value, or nothing when it is out of range.
 std::optional<int> AcceptCount(std::int64_t typed, CountRange range);

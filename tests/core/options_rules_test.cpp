@@ -140,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{kAttemptsRange, -1, std::nullopt}, CountCase{kAttemptsRange, kHuge, std::nullopt},
         CountCase{kSvingerRange, 15, 15}, CountCase{kSvingerRange, 1, 1},
         CountCase{kSvingerRange, 16, std::nullopt}, CountCase{kSvingerRange, 0, std::nullopt},
-        CountCase{kSvingerRange, -255, std::nullopt}));
+        CountCase{kSvingerRange, -255, std::nullopt}, CountCase{kCountByteRange, 0, 0},
+        CountCase{kCountByteRange, 11, 11}, CountCase{kCountByteRange, 255, 255},
+        CountCase{kCountByteRange, 256, std::nullopt},
+        CountCase{kCountByteRange, -1, std::nullopt}));
 
 // ---- Periodic-test period ------------------------------------------------------------
 

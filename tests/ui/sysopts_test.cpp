@@ -302,16 +302,18 @@ private slots:
         const QString s = QStringLiteral("iSvingerComboBox");
         QTest::newRow("attempts 10") << a << "10" << 10 << "10" << true << false;
         QTest::newRow("attempts 7") << a << "7" << 7 << "7" << true << false;
-        // "2" is taken first, then "25" and "256" are refused and "2" shown again.
-        QTest::newRow("attempts 256") << a << "256" << 2 << "2" << true << true;
+        // Numbers outside the items are stored as typed while the byte holds them: "2"
+        // and "25" are taken, "256" is refused and "25" shown again.
+        QTest::newRow("attempts 11") << a << "11" << 11 << "11" << true << false;
+        QTest::newRow("attempts 256") << a << "256" << 25 << "25" << true << true;
         QTest::newRow("attempts -1") << a << "-1" << 5 << "5" << false << true;
-        QTest::newRow("attempts 0") << a << "0" << 5 << "5" << false << true;
+        QTest::newRow("attempts 0") << a << "0" << 0 << "0" << true << false;
         QTest::newRow("attempts letter") << a << "x" << 5 << "x" << false << true;
         QTest::newRow("attempts empty") << a << "" << 5 << "" << false << false;
         QTest::newRow("attempts minus") << a << "-" << 5 << "-" << false << false;
         QTest::newRow("swinger 15") << s << "15" << 15 << "15" << true << false;
-        QTest::newRow("swinger 16") << s << "16" << 1 << "1" << true << true;
-        QTest::newRow("swinger 0") << s << "0" << 5 << "5" << false << true;
+        QTest::newRow("swinger 16") << s << "16" << 16 << "16" << true << false;
+        QTest::newRow("swinger 0") << s << "0" << 0 << "0" << true << false;
     }
     void typedCounts() {
         QFETCH(QString, combo);

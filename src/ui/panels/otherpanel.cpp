@@ -123,11 +123,11 @@ void OtherPanel::ZoneNotReadyVoiceCbClick() {
 
 void OtherPanel::NumOfAttemptsCallMainComboBoxChange() {
     countChanged(NumOfAttemptsCallMainComboBox, QStringLiteral("Количество попыток дозвона"),
-                 kAttemptsRange, &Configuration::NumOfAttemptsCallMain);
+                 kCountByteRange, &Configuration::NumOfAttemptsCallMain);
 }
 
 void OtherPanel::iSvingerComboBoxChange() {
-    countChanged(iSvingerComboBox, QStringLiteral("Свингер"), kSvingerRange,
+    countChanged(iSvingerComboBox, QStringLiteral("Свингер"), kCountByteRange,
                  &Configuration::SvingerCount);
 }
 
