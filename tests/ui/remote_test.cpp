@@ -356,7 +356,9 @@ private slots:
         for (const char* item : {"Udalread1", "Udalwrite1"}) {
             prompts_.log.clear();
             run(item);
-            QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error"});
+            QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error\n" + pty_ +
+                                               ": Порт уже открыт этой программой: установлена "
+                                               "связь по кабелю."});
             QVERIFY(link().LinkConnected());
             QVERIFY(!window().panelContext().fillGuard());
             QVERIFY(progress().isHidden());
