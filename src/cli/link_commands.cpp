@@ -1,18 +1,15 @@
 #include "cli/link_commands.h"
 
+#include "cli/link_run.h"
 #include "cli/record_io.h"
+#include "cli/terminal.h"
 #include "cli/tool.h"
 #include "files/format.h"
 #include "image/image.h"
-#include "link/exchange.h"
 #include "link/ports.h"
-#include "link/qserialline.h"
-#include "link/session.h"
-#include "link/trace.h"
 
 #include <QCoreApplication>
 
-#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -46,7 +43,8 @@ constexpr const char* kLinkOptionsHelp =
     "                   в миллисекундах, шестнадцатерично и буквами (для поддержки)\n"
     "\n"
     "Слова состояния связи (Connecting, Reading03, Error 3, ...) выводятся в поток\n"
-    "ошибок. Код завершения: 0 - успех, 1 - ошибка, 2 - неверная командная строка.\n";
+    "ошибок. Ctrl+C (а также SIGTERM и SIGHUP) прерывает передачу и закрывает порт.\n"
+    "Код завершения: 0 - успех, 1 - ошибка, 2 - неверная командная строка.\n";
 
 constexpr const char* kReadHelp =
     "\nУстанавливает связь с передатчиком (до 10 попыток), читает его конфигурацию,\n"
@@ -57,97 +55,16 @@ constexpr const char* kWriteHelp =
     "(байты 0-511 образа). С --verify затем читает конфигурацию обратно и сравнивает\n"
     "записанные блоки; при различии называет первый несовпавший блок.\n";
 
-struct LinkArguments {
-    std::vector<std::string> files;
-    std::optional<std::string> port;
-    std::optional<std::string> output;
-    std::optional<std::string> trace;
-    unsigned pause = link::kDefaultTxPause;
-    bool verify = false;
-    bool help = false;
-};
-
-std::string hex2(int i) {
-    static const char digits[] = "0123456789ABCDEF";
-    return {digits[(i >> 4) & 15], digits[i & 15]};
-}
-
-// Parses the options after the command name; returns an error message or "".
-std::string parse(const std::string& command, const std::vector<std::string>& args,
-                  LinkArguments& a) {
-    const bool link = command != "ports";
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& s = args[i];
-        auto value = [&](std::optional<std::string>& into) -> std::string {
-            if (i + 1 == args.size() || args[i + 1].empty()) {
-                return "после " + s + " нужно значение";
-            }
-            if (into) {
-                return "параметр " + s + " указан дважды";
-            }
-            into = args[++i];
-            return {};
-        };
-        std::string error;
-        if (s == "-h" || s == "--help") {
-            a.help = true;
-        } else if (link && s == "--port") {
-            error = value(a.port);
-        } else if (command == "read" && (s == "-o" || s == "--output")) {
-            error = value(a.output);
-        } else if (link && s == "--trace") {
-            error = value(a.trace);
-        } else if (link && s == "--pause") {
-            std::optional<std::string> n;
-            error = value(n);
-            if (error.empty()) {
-                std::size_t used = 0;
-                int v = 0;
-                try {
-                    v = std::stoi(*n, &used);
-                } catch (const std::exception&) {
-                    used = 0;
-                }
-                if (used != n->size() || v < 1 || v > 990) {
-                    return "пауза --pause должна быть числом от 1 до 990: «" + *n + "»";
-                }
-                a.pause = static_cast<unsigned>(v);
-            }
-        } else if (command == "write" && s == "--verify") {
-            a.verify = true;
-        } else if (!s.empty() && s[0] == '-' && s != "-") {
-            return "неизвестный параметр «" + s + "»";
-        } else {
-            a.files.push_back(s);
-        }
-        if (!error.empty()) {
-            return error;
-        }
-    }
-    if (a.help) {
-        return {};
-    }
-    const std::size_t files = command == "write" ? 1 : 0;
-    if (a.files.size() != files) {
-        return command + ": ожидается файлов: " + std::to_string(files) +
-               ", указано: " + std::to_string(a.files.size());
-    }
-    if (link && !a.port) {
-        return command + ": нужен параметр --port ПОРТ";
-    }
-    if (command == "read" && !a.output) {
-        return "read: нужен параметр -o ФАЙЛ";
-    }
-    return {};
-}
-
 // The Russian reason for a failed exchange.
 std::string reasonOf(const link::SessionResult& r) {
+    if (r.lineLost) {
+        return kLineLostText;
+    }
     switch (r.code) {
     case StatusTimeout:
         return "передатчик не ответил вовремя";
     case StatusBadReply:
-        return r.portOpen ? "неверный ответ передатчика" : "линия пропала (порт закрыт)";
+        return "неверный ответ передатчика";
     case StatusNone:
         return "передатчик сообщил 0 блоков";
     default:
@@ -155,89 +72,55 @@ std::string reasonOf(const link::SessionResult& r) {
     }
 }
 
-class LinkRun {
+class CableRun {
 public:
-    LinkRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
-        : args_(a), out_(out), err_(err) {
-        params_.PortName = *a.port;
-        params_.TxPause = a.pause;
-        reporter_.status = [this](const std::string& words) { err_ << words << '\n'; };
-    }
+    CableRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
+        : args_(a), run_(a, out, err) {}
 
-    // Opens the trace when asked; false (with the message) when it cannot be written.
-    bool start() {
-        line_ = &serial_;
-        if (args_.trace) {
-            traceFile_.open(*args_.trace, std::ios::out | std::ios::trunc);
-            if (!traceFile_) {
-                err_ << kProgram << *args_.trace << ": не удаётся открыть журнал\n";
-                return false;
-            }
-            tracing_ = std::make_unique<link::TracingLine>(serial_, clock_, traceFile_);
-            line_ = tracing_.get();
-        }
-        return true;
-    }
-
-    int failed(const std::string& message) {
-        err_ << kProgram << message << '\n';
-        return ExitFailed;
-    }
+    bool start() { return run_.start(); }
 
     // Connects; on failure reports why.
     bool connect() {
-        std::atomic<bool> cancel{false};
-        const link::SessionResult r =
-            link::CableConnect(*line_, clock_, params_, cancel, reporter_);
+        // The connect loop stops at a signal before its next probe.
+        const link::SessionResult r = link::CableConnect(run_.line(), run_.clock(), run_.params(),
+                                                         run_.cancel(), run_.reporter());
         if (r.ok) {
             return true;
         }
-        if (!r.caption.empty()) {
-            failed(params_.PortName + ": " + r.caption + " (" + r.message +
-                   (serial_.error().empty() ? "" : ": " + serial_.error()) + ")");
-        } else {
-            failed(params_.PortName + ": нет связи с передатчиком (No connect)");
-        }
+        run_.sessionFailed(r, "нет связи с передатчиком (No connect)");
         return false;
     }
 
     void disconnect() {
-        if (line_->isOpen()) {
-            link::CableDisconnect(*line_, reporter_);
+        if (run_.line().isOpen()) {
+            link::CableDisconnect(run_.line(), run_.reporter());
         }
     }
 
-    // Connect, read, disconnect. The image on success.
-    std::optional<std::vector<std::uint8_t>> readImage() {
+    // Connect, read, disconnect. The session's result when it succeeded.
+    std::optional<link::SessionResult> readImage() {
         if (!connect()) {
             return std::nullopt;
         }
-        const link::SessionResult r = link::CableRead(*line_, clock_, params_, reporter_);
+        link::SessionResult r = link::CableRead(run_.line(), run_.clock(), run_.params(),
+                                                run_.cancel(), run_.reporter());
         disconnect();
         if (!r.ok) {
-            failed(params_.PortName + ": чтение не удалось: " + r.status + ", " + reasonOf(r));
+            run_.sessionFailed(r, "чтение не удалось: " + r.status + ", " + reasonOf(r));
             return std::nullopt;
         }
-        out_ << r.message << '\n';
-        return r.image;
+        return r;
     }
 
     int read() {
-        const auto image = readImage();
-        if (!image) {
+        const auto r = readImage();
+        if (!r) {
             return ExitFailed;
         }
         // The cable read decodes the base image over a new configuration.
         Configuration cfg = FactoryRecord();
-        redump(cfg, *image);
-        std::vector<std::uint8_t> bytes;
-        const FileWriteError refusal = wrfile(cfg, bytes);
-        if (refusal != FileWriteError::None) {
-            return failed(Shown(*args_.output) +
-                          ": Не сохраняется: " + FileWriteErrorText(refusal));
-        }
-        const std::string error = SaveWhole(*args_.output, bytes);
-        return error.empty() ? ExitOk : failed(error);
+        redump(cfg, r->image);
+        return run_.save(cfg, r->message);
     }
 
     int write(const Configuration& cfg) {
@@ -246,20 +129,21 @@ public:
         if (!connect()) {
             return ExitFailed;
         }
-        const link::SessionResult r = link::CableWrite(*line_, clock_, params_, image, reporter_);
+        const link::SessionResult r = link::CableWrite(run_.line(), run_.clock(), run_.params(),
+                                                       image, run_.cancel(), run_.reporter());
         disconnect();
         if (!r.ok) {
-            return failed(params_.PortName + ": " + r.message + " " + r.status + ", " +
-                          reasonOf(r));
+            return run_.sessionFailed(r, r.message + " " + r.status + ", " + reasonOf(r));
         }
-        out_ << r.message << '\n';
+        run_.out() << r.message << '\n';
         if (!args_.verify) {
             return ExitOk;
         }
         const auto back = readImage();
         if (!back) {
-            return failed("проверка не выполнена: конфигурация не прочитана обратно");
+            return run_.failed("проверка не выполнена: конфигурация не прочитана обратно");
         }
+        run_.out() << back->message << '\n';
         for (int b = 0; b < link::kCableWriteBlocks; ++b) {
             for (std::size_t k = 0; k < kTransferBlockSize; ++k) {
                 const std::size_t at = kTransferBlockSize * static_cast<std::size_t>(b) + k;
@@ -267,29 +151,33 @@ public:
                 if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
                     continue;
                 }
-                if ((*back)[at] != image[at]) {
-                    return failed("проверка: блок " + hex2(b) +
-                                  " прочитан не таким, каким записан (байт " + std::to_string(at) +
-                                  ")");
+                if (back->image[at] != image[at]) {
+                    return run_.failed("проверка: блок " + Hex2(b) +
+                                       " прочитан не таким, каким записан (байт " +
+                                       std::to_string(at) + ")");
                 }
             }
         }
-        out_ << "Проверка: записанные блоки 00-03 прочитаны без различий.\n";
+        run_.out() << "Проверка: записанные блоки 00-03 прочитаны без различий.\n";
         return ExitOk;
     }
 
 private:
     const LinkArguments& args_;
-    std::ostream& out_;
-    std::ostream& err_;
-    link::LinkParams params_;
-    link::Reporter reporter_;
-    link::SystemClock clock_;
-    link::QSerialLine serial_;
-    std::ofstream traceFile_;
-    std::unique_ptr<link::TracingLine> tracing_;
-    link::SerialLine* line_ = nullptr;
+    LinkRun run_;
 };
+
+// "ports" takes no options but its help.
+std::string portsArguments(const std::vector<std::string>& args, LinkArguments& a) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "-h" || args[i] == "--help") {
+            a.help = true;
+        } else {
+            return "лишний параметр «" + TerminalText(args[i], kEchoedChars) + "»";
+        }
+    }
+    return {};
+}
 
 int runPorts(std::ostream& out, std::ostream& err) {
     const std::vector<link::PortInfo> ports = link::AvailablePorts();
@@ -327,7 +215,12 @@ int RunLinkCommand(const std::vector<std::string>& args, std::ostream& out, std:
                         : command == "read" ? kReadUsage
                                             : kWriteUsage;
     LinkArguments a;
-    const std::string error = parse(command, args, a);
+    LinkOptions takes;
+    takes.files = command == "write" ? 1 : 0;
+    takes.output = command == "read";
+    takes.verify = command == "write";
+    const std::string error =
+        command == "ports" ? portsArguments(args, a) : ParseLinkArguments(args, takes, a);
     if (!error.empty()) {
         err << kProgram << error << '\n' << usage;
         return ExitUsage;
@@ -355,8 +248,8 @@ int RunLinkCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "ports") {
         return runPorts(out, err);
     }
-    LinkRun run(a, out, err);
     if (command == "read") {
+        CableRun run(a, out, err);
         return run.start() ? run.read() : ExitFailed;
     }
     Loaded loaded = LoadRecord(a.files[0]);
@@ -366,6 +259,7 @@ int RunLinkCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (!loaded.cfg) {
         return ExitFailed;
     }
+    CableRun run(a, out, err);
     return run.start() ? run.write(*loaded.cfg) : ExitFailed;
 }
 

@@ -7,7 +7,12 @@
 #include "files/format.h"
 #include "model/defaults.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <string_view>
 
 namespace tk::cli {
@@ -114,6 +119,37 @@ Loaded LoadRecord(const std::string& path) {
         loaded.cfg = std::move(cfg);
     }
     return loaded;
+}
+
+std::string OutputProblem(const std::string& path) {
+    struct stat st {};
+    int error = 0;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            error = EISDIR;
+        } else if (::access(path.c_str(), W_OK) != 0) {
+            error = errno;
+        }
+    } else if (errno != ENOENT) {
+        error = errno;
+    } else {
+        // A new file: its folder must exist and take new files.
+        std::string folder = std::filesystem::path(path).parent_path().string();
+        if (folder.empty()) {
+            folder = ".";
+        }
+        if (::stat(folder.c_str(), &st) != 0) {
+            error = errno;
+        } else if (!S_ISDIR(st.st_mode)) {
+            error = ENOTDIR;
+        } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+            error = errno;
+        }
+    }
+    if (error == 0) {
+        return {};
+    }
+    return Shown(path) + ": " + kNotSaved + ": " + systemErrorText(error);
 }
 
 std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> data) {

@@ -43,6 +43,11 @@ Loaded LoadRecord(const std::string& path);
 // naming the file and saying why, after which the old file is as it was.
 std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> data);
 
+// Whether `path` can be written as an output file, found without touching it: an
+// existing file (or device, or pipe) that may be written, or a new file in a folder
+// that takes one. Empty when it can, otherwise the message SaveWhole would give.
+std::string OutputProblem(const std::string& path);
+
 // A path as messages show it: escaped for the terminal.
 std::string Shown(const std::string& path);
 

@@ -57,16 +57,51 @@ Exchange::Exchange(SerialLine& line, Clock& clock, Reporter reporter)
 
 bool Exchange::setdcb(int I) {
     OpenRefused = false;
+    Refusal = {};
     // The port is opened without sharing: a line that is open already (the cable link
     // holds it) cannot be opened a second time.
-    if (line_.isOpen() || !line_.open(PortName)) {
+    if (line_.isOpen()) {
         OpenRefused = true;
+        Refusal = {OpenFailure::HeldHere, {}};
+        return false;
+    }
+    if (!line_.open(PortName)) {
+        OpenRefused = true;
+        Refusal = {line_.openFailure(), line_.error()};
         return false;
     }
     readIntervalMs_ = I * 100;
     LineSettings settings;
     settings.readIntervalMs = readIntervalMs_;
     return line_.configure(settings);
+}
+
+bool Exchange::cancelRequested() {
+    if (Cancel == nullptr || !Cancel->load()) {
+        return false;
+    }
+    Cancelled = true;
+    return true;
+}
+
+bool Exchange::pause(int ms) {
+    // Slices of the duration itself, not of the clock: the pause is never shorter than
+    // asked, whatever fraction of a millisecond the clock stands at.
+    std::chrono::microseconds left = std::chrono::milliseconds(ms);
+    if (Cancel == nullptr) {
+        clock_.sleep(left);
+        return true;
+    }
+    while (left.count() > 0) {
+        if (cancelRequested()) {
+            return false;
+        }
+        const std::chrono::microseconds slice =
+            std::min<std::chrono::microseconds>(left, std::chrono::milliseconds(kWaitSliceMs));
+        clock_.sleep(slice);
+        left -= slice;
+    }
+    return !cancelRequested();
 }
 
 void Exchange::close() {
@@ -117,6 +152,7 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
         if (got.failed) {
             // The line vanished or the driver failed: no reply will come.
             StatusCode = StatusBadReply;
+            LineLost = true;
             reporter_.reportProgress(100);
             return false;
         }
@@ -130,6 +166,10 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
         }
         if (complete) {
             break;
+        }
+        if (cancelRequested()) {
+            reporter_.reportProgress(100);
+            return false;
         }
         const std::int64_t elapsed = now - start;
         if (elapsed > limit) {

@@ -3,7 +3,9 @@
 // PortName, TxPause, StatusCode, ReplyArea and SendArea.
 //
 // Waiting happens in 10 ms slices on the line (never a busy loop); after each slice in
-// which the reply is not complete the progress is reported as elapsed / T.
+// which the reply is not complete the progress is reported as elapsed / T. With a
+// cancel flag set, every wait (a reply, a pause) reads it once per slice and ends
+// there: the caller stops within 10 ms of the request.
 #pragma once
 
 #include "link/clock.h"
@@ -11,6 +13,7 @@
 #include "link/serialline.h"
 #include "model/status.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -40,9 +43,15 @@ public:
 
     // setdcb(I): opens PortName and applies 9600 8N1 with a read interval of I x 100 ms.
     // An open that fails (absent, held elsewhere, or this line open already) sets
-    // OpenRefused: the caller shows "error" / "Порт занят". Refused settings return
-    // false with OpenRefused clear; the line stays open for the caller to close.
+    // OpenRefused and Refusal: the caller shows "error" / "Порт занят" with the reason.
+    // Refused settings return false with OpenRefused clear; the line stays open for the
+    // caller to close.
     bool setdcb(int I);
+
+    // A plain delay of ms milliseconds (the pauses between commands). With a cancel
+    // flag it sleeps in slices and returns false, setting Cancelled, once the flag is
+    // set; otherwise it always returns true.
+    bool pause(int ms);
 
     // Sends cmd paced and waits for nothing. Always true; StatusCode is left alone.
     bool vvod1(std::string_view cmd);
@@ -53,7 +62,8 @@ public:
     //   vvodconn  "CONN" starting 14 bytes before the end
     //   vvodReg   "+CREG: 0,1" or "+CREG: 0,5" starting 18 bytes before the end
     //   vvodM     "MOK\r\n" as the last 5 bytes
-    // False with StatusCode 3 on a time-out, 4 on a bad reply (or a failed line).
+    // False with StatusCode 3 on a time-out, 4 on a bad reply (or a failed line:
+    // LineLost), and with Cancelled set when the cancel flag ended the wait.
     bool vvod(std::string_view cmd, std::size_t dest, int T);
     bool vvodconn(std::string_view cmd, std::size_t dest, int T);
     bool vvodReg(std::string_view cmd, std::size_t dest, int T);
@@ -80,7 +90,12 @@ public:
     std::string PortName;
     unsigned TxPause = kDefaultTxPause; // pause before each sent byte, 0.1 ms units
     ::tk::StatusCode StatusCode = StatusNone;
-    bool OpenRefused = false;            // the last setdcb could not open the port
+    bool OpenRefused = false; // the last setdcb could not open the port
+    PortRefusal Refusal;      // why, when OpenRefused
+    // Read once per wait slice when set; the exchange that sees it set ends at once.
+    const std::atomic<bool>* Cancel = nullptr;
+    bool Cancelled = false;              // a wait ended because Cancel was set
+    bool LineLost = false;               // the line failed (vanished) during an exchange
     std::vector<std::uint8_t> ReplyArea; // kReplyAreaSize bytes
     std::vector<std::uint8_t> SendArea;  // kSendAreaSize bytes
     std::size_t TransferCount = 0;       // length of the last reply
@@ -90,6 +105,7 @@ private:
     enum class Tail { Ok, Conn, Reg, MOk, Hex };
 
     void sendPaced(std::span<const std::uint8_t> bytes);
+    bool cancelRequested();
     bool receive(std::size_t dest, int T, Tail tail);
     bool exchange(std::string_view cmd, std::size_t dest, int T, Tail tail);
 

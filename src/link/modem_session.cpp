@@ -26,10 +26,11 @@ public:
     RemoteSession(SerialLine& line, Clock& clock, const LinkParams& params,
                   const std::string& telephone, const std::atomic<bool>& cancel,
                   const Reporter& reporter)
-        : line_(line), clock_(clock), telephone_(telephone), cancel_(cancel), reporter_(reporter),
+        : line_(line), telephone_(telephone), cancel_(cancel), reporter_(reporter),
           x_(line, clock, reporter) {
         x_.PortName = params.PortName;
         x_.TxPause = params.TxPause;
+        x_.Cancel = &cancel_;
     }
     RemoteSession(const RemoteSession&) = delete;
     RemoteSession& operator=(const RemoteSession&) = delete;
@@ -45,18 +46,24 @@ public:
         result_.status = std::move(words);
     }
 
-    // True when the user asked to stop; the session then ends, hanging up when the
+    // True when the user asked to stop (before a step, or during a wait, which then
+    // ended within a slice); the session then ends, hanging up once when the
     // registration query has gone out.
     bool cancelled() {
-        if (!cancel_.load()) {
+        if (!x_.Cancelled && !cancel_.load()) {
             return false;
         }
-        result_.cancelled = true;
-        if (registrationSent_) {
-            hangUp({});
+        if (!result_.cancelled) {
+            result_.cancelled = true;
+            if (registrationSent_) {
+                hangUp({});
+            }
         }
         return true;
     }
+
+    // A plain delay that the cancel flag cuts short: false when the session is over.
+    bool pause(int ms) { return x_.pause(ms) || !cancelled(); }
 
     // The common preparation up to the answered dial. False when the session is over
     // (the result says why, the hang-up has run where it must).
@@ -65,7 +72,8 @@ public:
         heldBefore_ = line_.isOpen();
         if (!x_.setdcb(kModemReadInterval)) {
             if (x_.OpenRefused) {
-                result_.message = kPortBusyText;
+                result_.refusal = x_.Refusal;
+                result_.message = PortBusyMessage(x_.PortName, x_.Refusal);
                 result_.caption = kPortBusyCaption;
             }
             return false;
@@ -74,21 +82,20 @@ public:
         const char* const commands[] = {"ATE=0\r", "AT\r", "AT+CBST=71,0,1\r"};
         bool first = true;
         for (const char* cmd : commands) {
-            if (!first) {
-                clock_.sleepMs(kModemPauseMs);
-            }
-            first = false;
-            if (cancelled()) {
+            if ((!first && !pause(kModemPauseMs)) || cancelled()) {
                 return false;
             }
+            first = false;
             if (!x_.vvod(cmd, 0, kModemCommandTimeout)) {
-                fail(kModemNotConnectedText);
+                if (!cancelled()) {
+                    fail(kModemNotConnectedText);
+                }
                 return false;
             }
         }
         // The write pauses before the check, the read after it.
-        if (pauseBeforeTelephoneCheck) {
-            clock_.sleepMs(kModemPauseMs);
+        if (pauseBeforeTelephoneCheck && !pause(kModemPauseMs)) {
+            return false;
         }
         if (telephone_.empty()) {
             fail(kNoTelephoneText);
@@ -98,42 +105,54 @@ public:
             fail(kBadTelephoneText);
             return false;
         }
-        if (!pauseBeforeTelephoneCheck) {
-            clock_.sleepMs(kModemPauseMs);
-        }
-        if (cancelled()) {
+        if ((!pauseBeforeTelephoneCheck && !pause(kModemPauseMs)) || cancelled()) {
             return false;
         }
         say("Checking GSMNet");
         registrationSent_ = true;
         if (!x_.vvodReg("AT+CREG?\r", 0, kRegistrationTimeout)) {
-            result_.code = x_.StatusCode;
-            hangUp(kNotRegisteredText);
+            if (!cancelled()) {
+                result_.code = x_.StatusCode;
+                hangUp(kNotRegisteredText);
+            }
             return false;
         }
-        clock_.sleepMs(kModemPauseMs);
-        if (cancelled()) {
+        if (!pause(kModemPauseMs) || cancelled()) {
             return false;
         }
         say("Connecting");
         result_.dialled = true;
         if (!x_.vvodconn("ATD" + telephone_ + "\r", 0, kDialTimeout)) {
-            result_.code = x_.StatusCode;
-            hangUp(kNoCallText);
+            if (!cancelled()) {
+                result_.code = x_.StatusCode;
+                hangUp(kNoCallText);
+            }
             return false;
         }
         return true;
     }
 
-    // A failure of the transfer: hang up with "Ошибка! Нет ответа от объекта".
-    void transferFailed() {
-        result_.code = x_.StatusCode;
-        hangUp(kNoAnswerText);
+    // The end of the transfer: stopped by the user, failed (hang up with "Ошибка! Нет
+    // ответа от объекта"), or done (the caller hangs up with its message). True when
+    // done.
+    bool transferEnded(bool good) {
+        if (x_.Cancelled) {
+            cancelled();
+            return false;
+        }
+        if (!good) {
+            result_.code = x_.StatusCode;
+            result_.lineLost = x_.LineLost;
+            hangUp(kNoAnswerText);
+        }
+        return good;
     }
 
-    // "Disconnect", 2 s, "+++AT\r", 2 s, "ATH\r"; their answers are not judged. A line
-    // that has vanished takes nothing more: the call is ended by the modem's loss of
-    // its terminal, and waiting would only keep the user.
+    // "Disconnect", 2 s, "+++AT\r", 2 s, "ATH\r". Their answers do not change the
+    // message; an "OK" missing from either is said as a warning after it, since the
+    // call may then still be up. A line that has vanished takes nothing more: the call
+    // is ended by the modem's loss of its terminal, and waiting would only keep the
+    // user. Nothing cuts the hang-up short.
     void hangUp(const std::string& message) {
         say("Disconnect");
         result_.hungUp = true;
@@ -142,15 +161,24 @@ public:
         if (!line_.isOpen()) {
             return;
         }
-        clock_.sleepMs(kModemPauseMs);
-        x_.vvod("+++AT\r", 0, kHangUpTimeout);
-        clock_.sleepMs(kModemPauseMs);
-        x_.vvod("ATH\r", 0, kHangUpTimeout);
+        x_.Cancel = nullptr;
+        x_.pause(kModemPauseMs);
+        const bool escaped = x_.vvod("+++AT\r", 0, kHangUpTimeout);
+        x_.pause(kModemPauseMs);
+        const bool cleared = x_.vvod("ATH\r", 0, kHangUpTimeout);
+        if (!escaped || !cleared) {
+            const std::string unanswered = !escaped && !cleared ? "«+++AT» и «ATH»"
+                                           : escaped            ? "«ATH»"
+                                                                : "«+++AT»";
+            result_.warning = std::string(kHangUpUnconfirmedText) + " (нет ответа «OK» на " +
+                              unanswered + "). " + kHangUpAdviceText;
+        }
     }
 
     // A message box without a hang-up.
     void fail(const char* message) {
         result_.code = x_.StatusCode;
+        result_.lineLost = x_.LineLost;
         result_.message = message;
     }
 
@@ -168,7 +196,6 @@ public:
 
 private:
     SerialLine& line_;
-    Clock& clock_;
     const std::string& telephone_;
     const std::atomic<bool>& cancel_;
     const Reporter& reporter_;
@@ -202,11 +229,8 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
         Exchange& x = s.x();
         s.say("Writing");
         bool good = x.vvod("pdum" + hex2(count) + "\r", 0, kCountTimeout);
-        bool stopped = false;
         for (int i = 0; good && i < count; ++i) {
-            clock.sleepMs(kBlockPauseMs);
-            if (s.cancelled()) {
-                stopped = true;
+            if (!x.pause(kBlockPauseMs)) {
                 break;
             }
             s.say("Writing" + hex2(i));
@@ -214,15 +238,11 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
             good = x.vvodsum(image.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
                              kCountTimeout);
         }
-        if (!stopped) {
-            if (good) {
-                s.result().ok = true;
-                s.result().code = x.StatusCode;
-                s.result().blocks = count;
-                s.hangUp(kRemoteWriteOkText);
-            } else {
-                s.transferFailed();
-            }
+        if (s.transferEnded(good)) {
+            s.result().ok = true;
+            s.result().code = x.StatusCode;
+            s.result().blocks = count;
+            s.hangUp(kRemoteWriteOkText);
         }
     }
     s.cleanUp();
@@ -238,11 +258,8 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
         s.say("Reading");
         const int count = x.vvodXX("rdump\r", 0, kCountTimeout);
         bool good = count > 0;
-        bool stopped = false;
         for (int i = 0; good && i < count; ++i) {
-            clock.sleepMs(kBlockPauseMs);
-            if (s.cancelled()) {
-                stopped = true;
+            if (!x.pause(kBlockPauseMs)) {
                 break;
             }
             s.say("Reading" + hex2(i));
@@ -252,21 +269,17 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
             std::fill(x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(at), x.ReplyArea.end(), 0);
             good = x.vvod("read" + hex2(i) + "\r", at, kBlockReadTimeout);
         }
-        if (!stopped) {
-            if (good) {
-                const std::size_t length = kBlock * static_cast<std::size_t>(count);
-                RemoteResult& r = s.result();
-                r.image.assign(x.ReplyArea.begin(),
-                               x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(length));
-                r.image.resize(std::max(length, kBaseImageSize), 0);
-                r.blocks = count;
-                r.ok = true;
-                r.code = x.StatusCode;
-                s.say("Read OK. It was readed " + std::to_string(count) + " blocks.");
-                s.hangUp(kRemoteReadOkText);
-            } else {
-                s.transferFailed();
-            }
+        if (s.transferEnded(good)) {
+            const std::size_t length = kBlock * static_cast<std::size_t>(count);
+            RemoteResult& r = s.result();
+            r.image.assign(x.ReplyArea.begin(),
+                           x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(length));
+            r.image.resize(std::max(length, kBaseImageSize), 0);
+            r.blocks = count;
+            r.ok = true;
+            r.code = x.StatusCode;
+            s.say("Read OK. It was readed " + std::to_string(count) + " blocks.");
+            s.hangUp(kRemoteReadOkText);
         }
     }
     s.cleanUp();

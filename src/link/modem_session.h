@@ -41,10 +41,16 @@ inline constexpr int kRegistrationTimeout = 100; // 10 s
 inline constexpr int kDialTimeout = 400;         // 40 s
 inline constexpr int kHangUpTimeout = 40;        // 4 s: "+++AT", "ATH"
 
+// The warning after a hang-up that the modem did not answer with "OK" (the unanswered
+// commands in brackets between the two texts).
+inline constexpr const char* kHangUpUnconfirmedText = "Отбой не подтвержден";
+inline constexpr const char* kHangUpAdviceText =
+    "Модем может оставаться на связи с объектом: выключите и снова включите модем, "
+    "прежде чем звонить снова.";
+
 struct RemoteResult : SessionResult {
-    bool dialled = false;   // "ATD" was sent
-    bool hungUp = false;    // the hang-up ran ("+++AT", "ATH")
-    bool cancelled = false; // the session stopped at the cancel flag
+    bool dialled = false; // "ATD" was sent
+    bool hungUp = false;  // the hang-up ran ("+++AT", "ATH")
 };
 
 // Udalwrite1Click's line work. image: the encoded base image and its extension blocks
@@ -59,8 +65,10 @@ struct RemoteResult : SessionResult {
 // CR; the transfer; the hang-up ("Disconnect", 2 s, "+++AT\r", 2 s, "ATH\r") on every path that
 // reached the registration query. The line is closed at the end on every path (unless it was open
 // before the session, held by the cable link: then the open is refused with "Порт занят" and the
-// line is left as it was). `cancel` is read before each modem command and each block; a cancelled
-// session hangs up when the registration query has gone out and ends without a message.
+// line is left as it was). `cancel` is read before each modem command and once per wait slice
+// (pauses and pending answers alike): the session stops within 10 ms, sends no further command,
+// hangs up when the registration query has gone out, and ends with `cancelled` and no message.
+// A hang-up whose "+++AT" or "ATH" got no "OK" leaves the result's warning set.
 RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& params,
                          const std::string& telephone, std::span<const std::uint8_t> image,
                          const std::atomic<bool>& cancel, const Reporter& reporter = {});

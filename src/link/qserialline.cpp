@@ -2,6 +2,12 @@
 
 #include <QSerialPort>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace tk::link {
 
 QSerialLine::QSerialLine() = default;
@@ -10,13 +16,43 @@ QSerialLine::~QSerialLine() {
     close();
 }
 
+namespace {
+
+// Why QSerialPort refused to open `name`. Qt reports a port locked by another program
+// and a device the user may not use alike (PermissionError), so the device's own
+// permissions decide between them.
+OpenFailure classify(QSerialPort::SerialPortError error, [[maybe_unused]] const std::string& name) {
+#ifdef Q_OS_UNIX
+    if (::access(name.c_str(), R_OK | W_OK) != 0) {
+        if (errno == EACCES || errno == EPERM) {
+            return OpenFailure::Permission;
+        }
+        if (errno == ENOENT) {
+            return OpenFailure::Absent;
+        }
+    }
+#endif
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::Absent;
+    case QSerialPort::PermissionError:
+        return OpenFailure::InUse;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
+} // namespace
+
 bool QSerialLine::open(const std::string& name) {
     error_.clear();
+    failure_ = OpenFailure::None;
     if (!port_) {
         port_ = std::make_unique<QSerialPort>();
     }
     if (port_->isOpen()) {
         error_ = "the line is open already";
+        failure_ = OpenFailure::HeldHere;
         return false;
     }
     port_->setPortName(QString::fromStdString(name));
@@ -24,10 +60,15 @@ bool QSerialLine::open(const std::string& name) {
     // Windows).
     if (!port_->open(QIODevice::ReadWrite)) {
         error_ = port_->errorString().toStdString();
+        failure_ = classify(port_->error(), name);
         port_->clearError();
         return false;
     }
     return true;
+}
+
+OpenFailure QSerialLine::openFailure() const {
+    return failure_;
 }
 
 bool QSerialLine::configure(const LineSettings& settings) {

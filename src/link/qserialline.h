@@ -16,6 +16,7 @@ public:
     ~QSerialLine() override;
 
     bool open(const std::string& name) override;
+    OpenFailure openFailure() const override;
     bool configure(const LineSettings& settings) override;
     void close() override;
     bool isOpen() const override;
@@ -30,6 +31,7 @@ private:
 
     std::unique_ptr<QSerialPort> port_;
     std::string error_;
+    OpenFailure failure_ = OpenFailure::None;
 };
 
 } // namespace tk::link

@@ -23,6 +23,23 @@ struct LineSettings {
     int readIntervalMs = 500;
 };
 
+// Why the last open of a line failed.
+enum class OpenFailure {
+    None,       // the line opened (or no open was tried)
+    Absent,     // no such device
+    InUse,      // held by another program (its lock file or an exclusive open)
+    Permission, // the system refused access: the user may not use the device
+    HeldHere,   // this line is open already (the connected cable link holds it)
+    Other,      // any other refusal (not a serial device, a driver failure)
+};
+
+// A refused open: which kind of refusal, and the system's own words for it (English,
+// from the driver; empty when the program itself refused).
+struct PortRefusal {
+    OpenFailure failure = OpenFailure::None;
+    std::string reason;
+};
+
 // Outcome of one wait for received bytes.
 struct LineRead {
     std::size_t count = 0; // bytes stored at the start of the destination
@@ -38,9 +55,12 @@ public:
 
     // Opens the device by name (a device path on Linux, "COM3" on Windows) for
     // exclusive reading and writing. False when it is absent or held by another
-    // program or another line of this program; error() then says why (for traces and
-    // diagnostics, not for the user: the user sees "Порт занят").
+    // program or another line of this program; openFailure() then says which of these
+    // it was and error() gives the system's own words.
     virtual bool open(const std::string& name) = 0;
+
+    // Why the last open failed; None after an open that succeeded.
+    virtual OpenFailure openFailure() const = 0;
 
     // Applies the settings to the open line. False when the driver refuses one of
     // them; the line stays open and the caller closes it. Refused DTR/RTS control

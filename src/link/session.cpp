@@ -38,10 +38,52 @@ Exchange makeExchange(SerialLine& line, Clock& clock, const LinkParams& params,
 void failWithCode(SessionResult& result, const Reporter& reporter, const Exchange& x) {
     result.ok = false;
     result.code = x.StatusCode;
+    result.lineLost = x.LineLost;
     say(result, reporter, "Error " + std::to_string(static_cast<int>(x.StatusCode)));
 }
 
+// A session that the cancel flag ended: no words, no message.
+bool stoppedByCancel(SessionResult& result, const Exchange& x) {
+    result.cancelled = x.Cancelled;
+    if (x.Cancelled) {
+        result.code = x.StatusCode;
+    }
+    return x.Cancelled;
+}
+
+// What the user can do about each refusal.
+const char* advice(OpenFailure failure) {
+    switch (failure) {
+    case OpenFailure::Absent:
+        return "Такого порта нет: проверьте имя порта и подключение кабеля или адаптера.";
+    case OpenFailure::InUse:
+        return "Порт открыт другой программой (или другим окном этой программы).";
+    case OpenFailure::Permission:
+        return "Нет прав на порт: добавьте себя в группу dialout "
+               "(sudo usermod -aG dialout $USER) и войдите в систему снова.";
+    case OpenFailure::HeldHere:
+        return "Порт уже открыт этой программой: установлена связь по кабелю.";
+    case OpenFailure::Other:
+        return "Порт не открывается как последовательный порт.";
+    case OpenFailure::None:
+        break;
+    }
+    return "";
+}
+
 } // namespace
+
+std::string PortRefusalText(const std::string& port, const PortRefusal& refusal) {
+    std::string text = port + ": ";
+    if (!refusal.reason.empty()) {
+        text += refusal.reason + ". ";
+    }
+    return text + advice(refusal.failure);
+}
+
+std::string PortBusyMessage(const std::string& port, const PortRefusal& refusal) {
+    return std::string(kPortBusyText) + "\n" + PortRefusalText(port, refusal);
+}
 
 SessionResult CableConnect(SerialLine& line, Clock& clock, const LinkParams& params,
                            const std::atomic<bool>& cancel, const Reporter& reporter) {
@@ -64,8 +106,10 @@ SessionResult CableConnect(SerialLine& line, Clock& clock, const LinkParams& par
         }
     }
     result.code = x.StatusCode;
+    result.cancelled = cancel.load();
     if (x.OpenRefused) {
-        result.message = kPortBusyText;
+        result.refusal = x.Refusal;
+        result.message = PortBusyMessage(params.PortName, x.Refusal);
         result.caption = kPortBusyCaption;
     }
     // A line this session did not open (held by the connected link) stays as it was.
@@ -78,14 +122,17 @@ SessionResult CableConnect(SerialLine& line, Clock& clock, const LinkParams& par
 }
 
 SessionResult CableRead(SerialLine& line, Clock& clock, const LinkParams& params,
-                        const Reporter& reporter) {
+                        const std::atomic<bool>& cancel, const Reporter& reporter) {
     SessionResult result;
     Exchange x = makeExchange(line, clock, params, reporter);
+    x.Cancel = &cancel;
     say(result, reporter, "Reading");
     const int count = x.vvodXX("rdump\r", 0, kCountTimeout);
     bool good = count > 0;
     for (int i = 0; good && i < count; ++i) {
-        clock.sleepMs(kBlockPauseMs);
+        if (!x.pause(kBlockPauseMs)) {
+            break;
+        }
         say(result, reporter, "Reading" + hex2(i));
         // Block i lands at 128·i. What lies there (the tail of the previous answer, or
         // nothing) is cleared first, so an answer shorter than a block never leaves
@@ -95,6 +142,9 @@ SessionResult CableRead(SerialLine& line, Clock& clock, const LinkParams& params
         good = x.vvod("read" + hex2(i) + "\r", at, kBlockReadTimeout);
     }
     result.portOpen = line.isOpen();
+    if (stoppedByCancel(result, x)) {
+        return result;
+    }
     if (!good) {
         failWithCode(result, reporter, x);
         return result;
@@ -113,22 +163,29 @@ SessionResult CableRead(SerialLine& line, Clock& clock, const LinkParams& params
 }
 
 SessionResult CableWrite(SerialLine& line, Clock& clock, const LinkParams& params,
-                         std::span<const std::uint8_t> baseImage, const Reporter& reporter) {
+                         std::span<const std::uint8_t> baseImage, const std::atomic<bool>& cancel,
+                         const Reporter& reporter) {
     if (baseImage.size() < kBlock * kCableWriteBlocks) {
         throw std::length_error("CableWrite: image shorter than the blocks to write");
     }
     SessionResult result;
     Exchange x = makeExchange(line, clock, params, reporter);
+    x.Cancel = &cancel;
     say(result, reporter, "Writing");
     bool good = x.vvod("pdum" + hex2(kCableWriteBlocks) + "\r", 0, kCountTimeout);
     for (int i = 0; good && i < kCableWriteBlocks; ++i) {
-        clock.sleepMs(kBlockPauseMs);
+        if (!x.pause(kBlockPauseMs)) {
+            break;
+        }
         say(result, reporter, "Writing" + hex2(i));
         x.vvod1("prog" + hex2(i) + "\r");
         good = x.vvodsum(baseImage.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
                          kCountTimeout);
     }
     result.portOpen = line.isOpen();
+    if (stoppedByCancel(result, x)) {
+        return result;
+    }
     if (!good) {
         failWithCode(result, reporter, x);
         result.message = kWriteFailedText;

@@ -33,6 +33,10 @@ bool TracingLine::open(const std::string& name) {
     return ok;
 }
 
+OpenFailure TracingLine::openFailure() const {
+    return inner_.openFailure();
+}
+
 bool TracingLine::configure(const LineSettings& settings) {
     const bool ok = inner_.configure(settings);
     line("settings " + std::to_string(settings.baudRate) + " 8N1, reply ends after " +

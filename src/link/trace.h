@@ -16,6 +16,7 @@ public:
     TracingLine(SerialLine& inner, Clock& clock, std::ostream& out);
 
     bool open(const std::string& name) override;
+    OpenFailure openFailure() const override;
     bool configure(const LineSettings& settings) override;
     void close() override;
     bool isOpen() const override;

@@ -27,7 +27,7 @@ constexpr const char* kHelp =
     "Использование: tk515-sim [ФАЙЛ] [-o ВЫХОД] [--device УСТРОЙСТВО] [--fast]\n"
     "                         [--fault ВИД] [--fault-block N] [--quiet]\n"
     "                         [--modem [--creg 1|5|2|none] [--dial ИСХОД]\n"
-    "                                  [--dialled ФАЙЛ]]\n"
+    "                                  [--deaf-hang-up] [--dialled ФАЙЛ]]\n"
     "\n"
     "Имитатор передатчика TK 515 Pro на конце последовательной линии: отвечает на\n"
     "проверку связи \"M\", чтение (\"rdump\", \"read\") и запись (\"pdum\", \"prog\" и блок\n"
@@ -64,6 +64,9 @@ constexpr const char* kHelp =
     "                     5 - роуминг, 2 - поиск сети, none - нет ответа\n"
     "  --dial ИСХОД       ответ на набор номера: connect (по умолчанию), no-carrier -\n"
     "                     \"NO CARRIER\", silence - нет ответа\n"
+    "  --deaf-hang-up     неисправный отбой: после \"+++\" не отвечать ни на одну команду,\n"
+    "                     пока идёт звонок, и не класть трубку по \"ATH\" (звонок\n"
+    "                     остаётся, пока передатчик не сбросит его через минуту тишины)\n"
     "  --dialled ФАЙЛ     записывать в ФАЙЛ каждый набранный номер (строкой; номер\n"
     "                     печатается и в журнал)\n"
     "  -h, --help         эта справка\n"
@@ -88,8 +91,9 @@ struct Options {
     bool modem = false;
     Registration registration = Registration::Home;
     DialOutcome dial = DialOutcome::Connect;
+    HangUpAnswer hangUp = HangUpAnswer::Answer;
     std::optional<std::string> dialled;
-    bool modemOption = false; // --creg, --dial or --dialled given
+    bool modemOption = false; // --creg, --dial, --deaf-hang-up or --dialled given
 };
 
 int usage(const std::string& message) {
@@ -193,6 +197,9 @@ int main(int argc, char** argv) {
             }
             o.dial = *DialOutcomeByName(*n);
             o.modemOption = true;
+        } else if (a == "--deaf-hang-up") {
+            o.hangUp = HangUpAnswer::Deaf;
+            o.modemOption = true;
         } else if (a == "--dialled") {
             if (!value(o.dialled)) {
                 return usage("после --dialled нужно имя файла");
@@ -222,7 +229,8 @@ int main(int argc, char** argv) {
     }
 
     if (o.modemOption && !o.modem) {
-        return usage("--creg, --dial и --dialled действуют только вместе с --modem");
+        return usage(
+            "--creg, --dial, --deaf-hang-up и --dialled действуют только вместе с --modem");
     }
 
     // The configuration the transmitter holds.
@@ -281,7 +289,7 @@ int main(int argc, char** argv) {
         }
     };
 
-    Modem modem(tx, o.registration, o.dial);
+    Modem modem(tx, o.registration, o.dial, o.hangUp);
     if (!o.quiet) {
         modem.log = [](const std::string& line) {
             std::cerr << "tk515-sim: модем: " << line << '\n';

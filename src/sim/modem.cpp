@@ -56,8 +56,8 @@ std::optional<DialOutcome> DialOutcomeByName(const std::string& name) {
     return std::nullopt;
 }
 
-Modem::Modem(Device& far, Registration registration, DialOutcome dial)
-    : far_(far), registration_(registration), dial_(dial) {}
+Modem::Modem(Device& far, Registration registration, DialOutcome dial, HangUpAnswer hangUp)
+    : far_(far), registration_(registration), dial_(dial), hangUp_(hangUp) {}
 
 void Modem::note(const std::string& line) const {
     if (log) {
@@ -133,6 +133,10 @@ void Modem::command(const std::string& raw, Answer& answer) {
     const std::string given = raw.substr(at);
     auto reply = [&](const std::string& s) { answer.replies.push_back(text(s)); };
     const std::string ok = "\r\nOK\r\n";
+    if (call_ && hangUp_ == HangUpAnswer::Deaf) {
+        note(given + ": no answer (deaf while the call is up)");
+        return;
+    }
 
     if (cmd == "AT") {
         note("AT");

@@ -17,6 +17,10 @@ namespace tk::sim {
 enum class Registration { Home, Roaming, Searching, None };
 // What the dial brings: the call, "NO CARRIER", or no answer.
 enum class DialOutcome { Connect, NoCarrier, Silence };
+// How the hang-up goes: answered ("+++" then "AT" gives "OK", "ATH" clears the call),
+// or deaf: once out of the call with "+++", the modem answers no command while the call
+// is up, "ATH" included, and the call stays (until the far end clears an idle call).
+enum class HangUpAnswer { Answer, Deaf };
 
 std::optional<Registration> RegistrationByName(const std::string& name); // "1", "5", "2", "none"
 std::optional<DialOutcome> DialOutcomeByName(const std::string& name);   // "connect", ...
@@ -24,7 +28,7 @@ std::optional<DialOutcome> DialOutcomeByName(const std::string& name);   // "con
 class Modem final : public Device {
 public:
     Modem(Device& far, Registration registration = Registration::Home,
-          DialOutcome dial = DialOutcome::Connect);
+          DialOutcome dial = DialOutcome::Connect, HangUpAnswer hangUp = HangUpAnswer::Answer);
 
     Answer receive(std::span<const std::uint8_t> bytes, std::int64_t nowMs) override;
 
@@ -51,6 +55,7 @@ private:
     Device& far_;
     Registration registration_;
     DialOutcome dial_;
+    HangUpAnswer hangUp_;
     bool echo_ = true;    // a modem starts with echo on
     bool call_ = false;   // a data call is up
     bool online_ = false; // the line carries the call (not commands)

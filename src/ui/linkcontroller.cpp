@@ -57,6 +57,13 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// After a command's result: what the user must still know (an unconfirmed hang-up).
+void showWarning(Prompts& prompts, const link::SessionResult& result) {
+    if (!result.warning.empty()) {
+        prompts.message(fromUtf8(result.warning));
+    }
+}
+
 } // namespace
 
 LinkController::LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Document& doc,
@@ -239,12 +246,13 @@ void LinkController::Read1Click() {
     // Until the blocks have arrived New, Open and Save as do nothing, so the read
     // cannot land on a file opened meanwhile.
     guard_ = std::make_unique<FillGuard>(ctx_);
+    cancel_.store(false); // set only when the window goes
     showProgress();
     showStatus(QStringLiteral("Reading"));
     start(
         Command::Read,
-        [p = params(), r = reporter()](LinkWorker& worker, const std::atomic<bool>&) {
-            return link::CableRead(worker.line(), worker.clock(), p, r);
+        [p = params(), r = reporter()](LinkWorker& worker, const std::atomic<bool>& cancel) {
+            return link::CableRead(worker.line(), worker.clock(), p, cancel, r);
         },
         &LinkController::readDone);
 }
@@ -281,11 +289,12 @@ void LinkController::Write1Click() {
     std::vector<std::uint8_t> image(kEncodeClearSize);
     wrdump(ctx_.record(), image);
     image.resize(kBaseImageSize);
+    cancel_.store(false); // set only when the window goes
     start(
         Command::Write,
         [p = params(), r = reporter(), image = std::move(image)](LinkWorker& worker,
-                                                                 const std::atomic<bool>&) {
-            return link::CableWrite(worker.line(), worker.clock(), p, image, r);
+                                                                 const std::atomic<bool>& cancel) {
+            return link::CableWrite(worker.line(), worker.clock(), p, image, cancel, r);
         },
         &LinkController::writeDone);
 }
@@ -319,8 +328,10 @@ void LinkController::Udalread1Click() {
     // run.
     if (LinkConnected_) {
         showStatus(QStringLiteral("Check modem"));
-        ctx_.prompts().captionedMessage(QString::fromUtf8(link::kPortBusyCaption),
-                                        QString::fromUtf8(link::kPortBusyText));
+        ctx_.prompts().captionedMessage(
+            QString::fromUtf8(link::kPortBusyCaption),
+            fromUtf8(
+                link::PortBusyMessage(portName_.toStdString(), {link::OpenFailure::HeldHere, {}})));
         return;
     }
     running_ = Command::RemoteRead;
@@ -360,6 +371,7 @@ void LinkController::remoteReadDone(const link::SessionResult& result) {
     // The words end with "Disconnect" once the modem was asked to register.
     showStatus(fromUtf8(result.status));
     showMessage(result);
+    showWarning(ctx_.prompts(), result);
     finish();
 }
 
@@ -391,6 +403,7 @@ void LinkController::remoteWriteDone(const link::SessionResult& result) {
     hideProgress();
     showStatus(fromUtf8(result.status));
     showMessage(result);
+    showWarning(ctx_.prompts(), result);
     finish();
 }
 

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
         QStringLiteral("порт"));
     options.addOption(port);
     options.process(app);
+    // Declared before the windows, so its handlers stay until the windows are gone and
+    // a second signal during their clean-up changes nothing.
+    const tk::QuitOnSignals quitOnSignals;
     try {
         tk::AppWindows windows = tk::createWindows(QCoreApplication::applicationDirPath());
         if (options.isSet(port)) {

@@ -306,7 +306,44 @@ INSTANTIATE_TEST_SUITE_P(
                    {"frob\x1b[2J\a"},
                    2,
                    false,
-                   "неизвестная команда «frob\\u001b[2J\\u0007»"}),
+                   "неизвестная команда «frob\\u001b[2J\\u0007»"},
+        // The link commands echo through the same escapes, and say why a port does not
+        // open; the output is checked before the port is touched.
+        Invocation{"HostilePortOfRead",
+                   {"read", "--port", "@no\x1b[2Jport", "-o", "@out.tk515"},
+                   1,
+                   false,
+                   "no\\u001b[2Jport: No such file or directory. Такого порта нет: проверьте "
+                   "имя порта и подключение кабеля или адаптера."},
+        Invocation{"HostileOptionOfWrite",
+                   {"write", "--port", "p", "@factory.tk515", "--x\x1b]0;"},
+                   2,
+                   false,
+                   "неизвестный параметр «--x\\u001b]0;»"},
+        Invocation{"PortBusyOfRead",
+                   {"read", "--port", "/dev/null", "-o", "@out.tk515"},
+                   1,
+                   false,
+                   "tk515: Порт занят (error): /dev/null: Inappropriate ioctl for device. Порт "
+                   "не открывается как последовательный порт."},
+        Invocation{"ReadIntoAMissingFolder",
+                   {"read", "--port", "@nothing", "-o", "@folder/none/x.tk515"},
+                   1,
+                   false,
+                   "x.tk515: Не сохраняется: " + std::string(std::strerror(ENOENT)) +
+                       " (нет такого файла или папки)"},
+        Invocation{"RemoteReadIntoAFolder",
+                   {"remote-read", "--port", "@nothing", "--tel", "123", "-o", "@folder"},
+                   1,
+                   false,
+                   "folder: Не сохраняется: " + std::string(std::strerror(EISDIR)) +
+                       " (это папка, а не файл)"},
+        Invocation{"RemoteWriteWithoutTelephone",
+                   {"remote-write", "--port", "@nothing", "@factory.tk515"},
+                   1,
+                   false,
+                   "factory.tk515: Не введен телефон модуля (в файле нет телефона передатчика; "
+                   "укажите --tel НОМЕР)"}),
     byName);
 
 TEST_F(ToolTest, FullStandardOutputIsAFailure) {

@@ -28,9 +28,21 @@ public:
     void sleep(std::chrono::microseconds d) override {
         if (d.count() > 0) {
             us += d.count();
+            ring();
+        }
+    }
+    // Runs onAlarm once, when the time has reached alarmAtUs.
+    void ring() {
+        if (alarmAtUs && *alarmAtUs <= us) {
+            alarmAtUs.reset();
+            onAlarm();
         }
     }
     std::int64_t us = 1'000'000; // not zero, so nothing relies on a zero start
+    // Something that happens at a moment of its own (Ctrl+C 3 s into a dial), during a
+    // pause or a wait on the line.
+    std::optional<std::int64_t> alarmAtUs;
+    std::function<void()> onAlarm;
 };
 
 // One exchange the far end expects: when the bytes written since the last purge are
@@ -64,12 +76,16 @@ public:
 
     bool open(const std::string& name) override {
         opened.push_back(name);
+        failure_ = refuseOpen ? refusal.failure
+                   : open_    ? link::OpenFailure::HeldHere
+                              : link::OpenFailure::None;
         if (refuseOpen || open_) {
             return false;
         }
         open_ = true;
         return true;
     }
+    link::OpenFailure openFailure() const override { return failure_; }
     bool configure(const link::LineSettings& s) override {
         settings = s;
         return !refuseSettings;
@@ -121,6 +137,12 @@ public:
         if (!pending.empty()) {
             next = std::min(next, std::max(pending.front().first, clock_.us));
         }
+        if (clock_.alarmAtUs && *clock_.alarmAtUs <= next) {
+            // The wait is woken at the alarm with nothing received.
+            clock_.us = std::max(clock_.us, *clock_.alarmAtUs);
+            clock_.ring();
+            return r;
+        }
         if (failAtUs && *failAtUs <= next) {
             clock_.us = std::max(clock_.us, *failAtUs);
             open_ = false;
@@ -134,7 +156,9 @@ public:
         }
         return r;
     }
-    std::string error() const override { return {}; }
+    std::string error() const override {
+        return failure_ == link::OpenFailure::None ? std::string() : refusal.reason;
+    }
 
     std::deque<Step> steps;
     std::deque<std::pair<std::int64_t, std::uint8_t>> pending;
@@ -144,6 +168,8 @@ public:
     std::vector<std::string> opened;
     link::LineSettings settings;
     std::optional<std::int64_t> failAtUs; // the line vanishes at this virtual time
+    // What a refused open (refuseOpen) reports.
+    link::PortRefusal refusal{link::OpenFailure::InUse, "Device or resource busy"};
     bool refuseOpen = false;
     bool refuseSettings = false;
     int purges = 0;
@@ -153,6 +179,7 @@ public:
 private:
     VirtualClock& clock_;
     bool open_ = false;
+    link::OpenFailure failure_ = link::OpenFailure::None;
 };
 
 } // namespace tk::test

@@ -482,7 +482,8 @@ TEST(RemoteSessions, PortBusy) {
     Remote r;
     r.line.refuseOpen = true;
     const RemoteResult res = r.read();
-    EXPECT_EQ(res.message, "error");
+    EXPECT_EQ(res.message, "error\n/dev/ttyUSB0: Device or resource busy. Порт открыт другой "
+                           "программой (или другим окном этой программы).");
     EXPECT_EQ(res.caption, "Порт занят");
     EXPECT_TRUE(r.line.written.empty());
     EXPECT_FALSE(res.hungUp);
@@ -492,6 +493,7 @@ TEST(RemoteSessions, PortBusy) {
     ASSERT_TRUE(held.line.open(held.params.PortName));
     const RemoteResult h = held.write(patterned(896));
     EXPECT_EQ(h.caption, "Порт занят");
+    EXPECT_EQ(h.refusal.failure, OpenFailure::HeldHere);
     EXPECT_TRUE(held.line.written.empty());
     EXPECT_TRUE(held.line.isOpen());
     EXPECT_TRUE(h.portOpen);
@@ -524,45 +526,123 @@ TEST(RemoteSessions, VanishedLineDuringTheTransfer) {
     EXPECT_LT(r.line.reads, 3000);
 }
 
-TEST(RemoteSessions, CancelHangsUpOnceTheRegistrationQueryHasGone) {
+// The cancel flag (Ctrl+C, SIGTERM, SIGHUP, the window going) is acted on within one
+// wait slice, in a pending answer or a pause alike: no further command of the session
+// goes out, the call is hung up once the registration query has gone, and the result
+// is "cancelled" without a message of its own.
+TEST(RemoteSessions, CancelStopsWithinOneSliceAndHangsUp) {
     const Bytes image = patterned(896);
-    {
-        SCOPED_TRACE("during the read");
+    const std::string atd = "ATD" + std::string(kTel) + "\r";
+    struct Case {
+        const char* name;
+        bool writing;
+        // Builds the script up to the step whose completion sets the alarm (the last
+        // one added); the alarm rings `after` microseconds later.
+        std::function<void(Remote&)> script;
+        std::int64_t after;
+        bool hungUp;
+    };
+    const Case cases[] = {
+        {"during a block's answer", false,
+         [&](Remote& r) {
+             r.callUp().cmd("rdump\r", std::string("07"));
+             r.cmd("read00\r", blockAnswer(image, 0));
+         },
+         100'000, true},
+        {"in the pause after a written block", true,
+         [&](Remote& r) {
+             r.callUp().cmd("pdum07\r", kOk);
+             r.cmd("prog00\r", std::nullopt).step("block 00", withSum(block(image, 0)), "OK\r\n");
+         },
+         350'000, true},
+        {"3 s into the dial's 40 s", false,
+         [&](Remote& r) { r.preparation().cmd("AT+CREG?\r", kReg1).cmd(atd, std::nullopt); },
+         3'000'000, true},
+        {"during the registration wait", false,
+         [&](Remote& r) { r.preparation().cmd("AT+CREG?\r", std::nullopt); }, 4'000'000, true},
+        {"in the pause before the dial", true,
+         [&](Remote& r) { r.preparation().cmd("AT+CREG?\r", kReg1); }, 1'000'000, true},
+        {"during the preparation", true, [&](Remote& r) { r.cmd("ATE=0\r", kOk); }, 500'000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Remote r;
-        r.callUp().cmd("rdump\r", std::string("07"));
-        r.cmd("read00\r", blockAnswer(image, 0), [&r] { r.cancel = true; });
-        r.hangUp();
-        const RemoteResult res = r.read();
+        c.script(r);
+        std::int64_t alarm = 0;
+        r.line.steps.back().onMatch = [&, seen = r.line.steps.back().onMatch] {
+            seen();
+            alarm = r.clock.us + c.after;
+            r.clock.alarmAtUs = alarm;
+            r.clock.onAlarm = [&] { r.cancel = true; };
+        };
+        if (c.hungUp) {
+            r.hangUp();
+        }
+        const RemoteResult res = c.writing ? r.write(image) : r.read();
         EXPECT_TRUE(res.cancelled);
         EXPECT_FALSE(res.ok);
         EXPECT_TRUE(res.message.empty());
-        EXPECT_TRUE(res.hungUp);
+        EXPECT_EQ(res.hungUp, c.hungUp);
         EXPECT_EQ(r.line.written, r.dialogue);
         EXPECT_FALSE(r.line.isOpen());
+        ASSERT_NE(alarm, 0);
+        if (c.hungUp) {
+            EXPECT_EQ(r.words.back(), "Disconnect");
+            // "+++AT" follows the alarm by a slice at most and the hang-up's 2 s.
+            const std::int64_t escape =
+                r.line.writeTimesUs.at(r.seen.at(r.seen.size() - 2).writtenEnd - 6);
+            EXPECT_GE(escape - alarm, 2'000'000);
+            EXPECT_LE(escape - alarm, 2'000'000 + 10'000 + 1'000);
+        } else {
+            EXPECT_LE(r.clock.us - alarm, 10'000);
+        }
     }
-    {
-        SCOPED_TRACE("during the write");
+}
+
+// A hang-up that the modem did not answer with "OK" leaves the result as it was and
+// adds the warning that the call may still be up.
+TEST(RemoteSessions, UnconfirmedHangUpIsAWarning) {
+    const std::string tail = ". Модем может оставаться на связи с объектом: выключите и снова "
+                             "включите модем, прежде чем звонить снова.";
+    struct Case {
+        const char* name;
+        std::optional<std::string> escape, hangUp;
+        bool readOk;
+        std::string warning;
+    };
+    const Case cases[] = {
+        {"both answered", std::string(kOk), std::string(kOk), true, ""},
+        {"no answer to +++AT", std::nullopt, std::string(kOk), true,
+         "Отбой не подтвержден (нет ответа «OK» на «+++AT»)" + tail},
+        {"ATH refused", std::string(kOk), std::string("\r\nERROR\r\n"), false,
+         "Отбой не подтвержден (нет ответа «OK» на «ATH»)" + tail},
+        {"a deaf modem", std::nullopt, std::nullopt, false,
+         "Отбой не подтвержден (нет ответа «OK» на «+++AT» и «ATH»)" + tail},
+        {"the call's transmitter answers both", std::string("ER\r\n"), std::string("ER\r\n"), true,
+         "Отбой не подтвержден (нет ответа «OK» на «+++AT» и «ATH»)" + tail},
+    };
+    const Bytes image = patterned(896);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         Remote r;
-        r.callUp().cmd("pdum07\r", kOk);
-        r.cmd("prog00\r", std::nullopt).step("block 00", withSum(block(image, 0)), "OK\r\n", [&r] {
-            r.cancel = true;
-        });
-        r.hangUp();
-        const RemoteResult res = r.write(image);
-        EXPECT_TRUE(res.cancelled);
-        EXPECT_TRUE(res.hungUp);
+        if (c.readOk) {
+            r.callUp().cmd("rdump\r", std::string("07"));
+            for (int i = 0; i < 7; ++i) {
+                r.cmd("read" + hex2(i) + "\r", blockAnswer(image, i));
+            }
+        } else {
+            r.preparation()
+                .cmd("AT+CREG?\r", kReg1)
+                .cmd("ATD" + std::string(kTel) + "\r", std::string("\r\nNO CARRIER\r\n"));
+        }
+        r.cmd("+++AT\r", c.escape).cmd("ATH\r", c.hangUp);
+        const RemoteResult res = r.read();
+        EXPECT_EQ(res.ok, c.readOk);
+        EXPECT_EQ(res.message, c.readOk ? "Удаленное чтение успешно завершено!"
+                                        : "Нет связи с удаленным объектом");
+        EXPECT_EQ(res.warning, c.warning);
         EXPECT_EQ(r.line.written, r.dialogue);
-        EXPECT_FALSE(r.line.isOpen());
-    }
-    {
-        SCOPED_TRACE("during the preparation");
-        Remote r;
-        r.cmd("ATE=0\r", kOk, [&r] { r.cancel = true; });
-        const RemoteResult res = r.write(image);
-        EXPECT_TRUE(res.cancelled);
-        EXPECT_FALSE(res.hungUp);
-        EXPECT_EQ(r.line.written, bytes("ATE=0\r"));
-        EXPECT_FALSE(r.line.isOpen());
+        EXPECT_EQ(r.words.back(), "Disconnect");
     }
 }
 

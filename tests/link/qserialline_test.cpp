@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -124,12 +125,66 @@ TEST(QSerialLine, VanishedLineClosesAndFailsAtOnce) {
     EXPECT_TRUE(line.read(buf, 10).failed);
 }
 
-TEST(QSerialLine, AbsentDeviceIsNotOpened) {
+// Each refused open says why, so that the user can be told what to do. The refusal of
+// permission only exists for a normal user (root may open any device); the test runs
+// once more as one (tests/as_unprivileged.sh).
+TEST(QSerialLine, RefusedOpensSayWhy) {
+    struct Case {
+        const char* name;
+        OpenFailure failure;
+    };
+    const Case cases[] = {
+        {"absent", OpenFailure::Absent},
+        {"held by another line", OpenFailure::InUse},
+        {"open already", OpenFailure::HeldHere},
+        {"not a serial port", OpenFailure::Other},
+        {"no permission", OpenFailure::Permission},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Pty pty;
+        ASSERT_FALSE(pty.path.empty());
+        QSerialLine holder;
+        QSerialLine line;
+        std::string name = pty.path;
+        switch (c.failure) {
+        case OpenFailure::Absent:
+            name = "/dev/tk515-no-such-port";
+            break;
+        case OpenFailure::InUse:
+            ASSERT_TRUE(holder.open(pty.path));
+            break;
+        case OpenFailure::HeldHere:
+            ASSERT_TRUE(line.open(pty.path));
+            break;
+        case OpenFailure::Other:
+            name = "/dev/null";
+            break;
+        case OpenFailure::Permission:
+            if (::geteuid() == 0) {
+                continue; // root opens it all the same
+            }
+            ASSERT_EQ(::chmod(pty.path.c_str(), 0), 0);
+            break;
+        case OpenFailure::None:
+            break;
+        }
+        const bool wasOpen = line.isOpen();
+        EXPECT_FALSE(line.open(name));
+        EXPECT_EQ(line.openFailure(), c.failure);
+        EXPECT_FALSE(line.error().empty());
+        EXPECT_EQ(line.isOpen(), wasOpen);
+        std::uint8_t buf[4];
+        if (!wasOpen) {
+            EXPECT_TRUE(line.read(buf, 10).failed);
+        }
+    }
+    // An open that succeeds clears the last refusal.
+    Pty free;
     QSerialLine line;
     EXPECT_FALSE(line.open("/dev/tk515-no-such-port"));
-    EXPECT_FALSE(line.isOpen());
-    std::uint8_t buf[4];
-    EXPECT_TRUE(line.read(buf, 10).failed);
+    EXPECT_TRUE(line.open(free.path));
+    EXPECT_EQ(line.openFailure(), OpenFailure::None);
 }
 
 } // namespace

@@ -87,23 +87,44 @@ TEST(CableConnect, CancelDuringTheThirdProbeEndsAfterIt) {
     EXPECT_FALSE(s.line.isOpen());
 }
 
+// The box keeps its caption and "error", and says which port and why, with what to do
+// (the absent port and one that is no serial port: in tk515's tests).
 TEST(CableConnect, PortBusyShowsTheBoxAndSendsNothing) {
-    Session s;
-    s.line.refuseOpen = true;
-    const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "error");
-    EXPECT_EQ(r.caption, "Порт занят");
-    EXPECT_EQ(r.status, "No connect");
-    EXPECT_TRUE(s.line.written.empty());
-
-    // The same for a line this program holds already: it stays open.
-    Session held;
-    held.openLine();
-    const SessionResult h =
-        CableConnect(held.line, held.clock, held.params, held.cancel, held.reporter);
-    EXPECT_EQ(h.caption, "Порт занят");
-    EXPECT_TRUE(held.line.isOpen());
+    struct Case {
+        const char* name;
+        std::optional<PortRefusal> refusal; // none: the line is held by this program
+        std::string text;
+    };
+    const Case cases[] = {
+        {"another program", PortRefusal{OpenFailure::InUse, "Device or resource busy"},
+         "error\n/dev/ttyUSB0: Device or resource busy. Порт открыт другой программой (или "
+         "другим окном этой программы)."},
+        {"no permission", PortRefusal{OpenFailure::Permission, "Permission denied"},
+         "error\n/dev/ttyUSB0: Permission denied. Нет прав на порт: добавьте себя в группу "
+         "dialout (sudo usermod -aG dialout $USER) и войдите в систему снова."},
+        {"held by the cable link", std::nullopt,
+         "error\n/dev/ttyUSB0: Порт уже открыт этой программой: установлена связь по "
+         "кабелю."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        if (c.refusal) {
+            s.line.refuseOpen = true;
+            s.line.refusal = *c.refusal;
+        } else {
+            s.openLine();
+        }
+        const SessionResult r = CableConnect(s.line, s.clock, s.params, s.cancel, s.reporter);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.message, c.text);
+        EXPECT_EQ(r.caption, "Порт занят");
+        EXPECT_EQ(r.refusal.failure, c.refusal ? c.refusal->failure : OpenFailure::HeldHere);
+        EXPECT_EQ(r.status, "No connect");
+        EXPECT_TRUE(s.line.written.empty());
+        // A line this program holds stays open.
+        EXPECT_EQ(s.line.isOpen(), !c.refusal);
+    }
 }
 
 TEST(CableConnect, RefusedSettingsCloseTheLineWithoutABox) {
@@ -122,7 +143,7 @@ TEST(CableRead, SevenBlocksWithPausesAndStatusWords) {
     for (int i = 0; i < 7; ++i) {
         s.line.expect("read" + hex2(i) + "\r", blockAnswer(i));
     }
-    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.blocks, 7);
     EXPECT_EQ(s.line.matched, 8);
@@ -143,7 +164,7 @@ TEST(CableRead, ThreeHundredMsBeforeEveryBlockCommand) {
     s.openLine();
     s.line.expect("rdump\r", std::string("02"));
     s.line.expect("read00\r", blockAnswer(0)).expect("read01\r", blockAnswer(1));
-    CableRead(s.line, s.clock, s.params, s.reporter);
+    CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
     // The first byte of "read01" follows the end of block 0's answer (its last byte,
     // 500 ms of silence and the slice that sees it) by 300 ms and one pause.
     const std::int64_t firstOfRead01 = s.line.writeTimesUs[6 + 7];
@@ -167,7 +188,7 @@ TEST(CableRead, CountFailuresGiveTheirCode) {
         Session s;
         s.openLine();
         s.line.expect("rdump\r", c.answer);
-        const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+        const SessionResult r = CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.status, c.words);
         EXPECT_EQ(s.line.written, bytes("rdump\r")); // no block command
@@ -183,7 +204,7 @@ TEST(CableRead, FailedBlockEndsTheReadAtOnce) {
     s.line.expect("read00\r", blockAnswer(0));
     s.line.expect("read01\r", blockAnswer(1).substr(0, 128) + "ER\r\n");
     s.line.expect("read02\r", blockAnswer(2));
-    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.code, StatusBadReply);
     EXPECT_EQ(s.words.back(), "Error 4");
@@ -198,7 +219,7 @@ TEST(CableRead, ReplyAreaClearedBeforeEachBlock) {
     s.line.expect("rdump\r", std::string(200, 'R') + "02");
     s.line.expect("read00\r", blockAnswer(0).substr(0, 128) + std::string(100, 'T') + "OK\r\n");
     s.line.expect("read01\r", std::string("xyOK\r\n"));
-    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.blocks, 2);
     Bytes expected(896, 0);
@@ -216,7 +237,7 @@ TEST(CableRead, VanishedLineEndsWithBadReply) {
     s.line.expect("read00\r", blockAnswer(0));
     s.line.expect("read01\r", std::nullopt);
     s.line.failAtUs = s.clock.us + 3'000'000;
-    const SessionResult r = CableRead(s.line, s.clock, s.params, s.reporter);
+    const SessionResult r = CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
     EXPECT_EQ(r.status, "Error 4");
     EXPECT_FALSE(r.portOpen);
     EXPECT_LT(s.line.reads, 400); // one read per slice at most, no spinning
@@ -256,7 +277,7 @@ TEST(CableWrite, ExactByteStreamWithSums) {
         expected.insert(expected.end(), blk.expect.begin(), blk.expect.end());
         s.line.expect(blk);
     }
-    const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.reporter);
+    const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.cancel, s.reporter);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(s.line.written, expected);
     EXPECT_EQ(s.line.matched, 9);
@@ -299,12 +320,77 @@ TEST(CableWrite, FailuresShowTheWriteErrorBox) {
             }
             s.line.expect(blk);
         }
-        const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.reporter);
+        const SessionResult r = CableWrite(s.line, s.clock, s.params, image, s.cancel, s.reporter);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.status, c.words);
         EXPECT_EQ(r.message, "Операция записи завершена с ошибкой.");
         EXPECT_EQ(s.line.written.size(), c.bytesSent);
         EXPECT_TRUE(r.portOpen);
+    }
+}
+
+// The cancel flag (the window going, Ctrl+C) stops a read or a write within one wait
+// slice, in a pause or in a pending answer alike: no further command goes out, no
+// words and no message follow, and the line is left to the caller.
+TEST(CableSessions, CancelStopsWithinOneSlice) {
+    const Bytes image(896, 0x11);
+    Bytes block0(image.begin(), image.begin() + 128);
+    block0.push_back(0x08); // 128 x 0x11 = 0x0880
+    block0.push_back(0x80);
+    // From the end of a command to a moment in the 300 ms pause after its answer (the
+    // answer, 500 ms of silence, a slice).
+    constexpr std::int64_t kIntoThePauseUs = 800'000;
+    struct Case {
+        const char* name;
+        bool writing;
+        int alarmStep;           // the alarm is set when this step's command is complete
+        std::int64_t alarmAfter; // ... this long after it
+        std::string sent;
+    };
+    const Case cases[] = {
+        {"read: 3 s into an unanswered block", false, 2, 3'000'000, "rdump\rread00\rread01\r"},
+        {"read: in the pause between blocks", false, 1, kIntoThePauseUs, "rdump\rread00\r"},
+        {"write: 3 s into the count's answer", true, 0, 3'000'000, "pdum04\r"},
+        {"write: in the pause between blocks", true, 2, kIntoThePauseUs,
+         "pdum04\rprog00\r" + std::string(block0.begin(), block0.end())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        s.openLine();
+        if (c.writing) {
+            // The count is answered unless the alarm rings while it is awaited.
+            s.line.expect("pdum04\r",
+                          c.alarmStep == 0 ? std::nullopt : std::optional<std::string>("OK\r\n"));
+            s.line.expect("prog00\r", std::nullopt);
+            s.line.expect(Step{block0, bytes("OK\r\n"), 2000, 1042, {}});
+        } else {
+            s.line.expect("rdump\r", std::string("07"));
+            s.line.expect("read00\r", blockAnswer(0));
+            s.line.expect("read01\r", std::nullopt);
+        }
+        std::int64_t alarm = 0;
+        s.line.steps.at(static_cast<std::size_t>(c.alarmStep)).onMatch = [&] {
+            alarm = s.clock.us + c.alarmAfter;
+            s.clock.alarmAtUs = alarm;
+            s.clock.onAlarm = [&] { s.cancel = true; };
+        };
+        const std::size_t wordsBefore = s.words.size();
+        const SessionResult r =
+            c.writing ? CableWrite(s.line, s.clock, s.params, image, s.cancel, s.reporter)
+                      : CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
+        EXPECT_TRUE(r.cancelled);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.message.empty());
+        EXPECT_EQ(std::string(s.line.written.begin(), s.line.written.end()), c.sent);
+        ASSERT_NE(alarm, 0);
+        EXPECT_GE(s.clock.us, alarm);
+        EXPECT_LE(s.clock.us - alarm, 10'000);
+        EXPECT_TRUE(r.portOpen);
+        EXPECT_TRUE(r.image.empty());
+        for (std::size_t i = wordsBefore; i < s.words.size(); ++i) {
+            EXPECT_NE(s.words[i].rfind("Error", 0), 0u) << s.words[i];
+        }
     }
 }
 

@@ -6,7 +6,9 @@
 // (answering at once with --fast) keeps easily.
 #include "files/format.h"
 #include "link/clock.h"
+#include "link/qserialline.h"
 #include "model/defaults.h"
+#include "ui/application.h"
 #include "ui/linkcontroller.h"
 #include "ui/portdialog.h"
 #include "window_support.h"
@@ -22,6 +24,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
+
+#include <csignal>
+
+#include <unistd.h>
 
 using namespace tk;
 using tk::test::child;
@@ -357,14 +363,61 @@ private slots:
     }
 
     void aPortThatDoesNotOpen() {
-        openWindow(scratch_.filePath(QStringLiteral("no-such-port")));
+        const QString port = scratch_.filePath(QStringLiteral("no-such-port"));
+        openWindow(port);
         run("ToolButton7");
-        QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error"});
+        // The caption and "error", then the port, the system's reason and ours.
+        QCOMPARE(prompts_.log,
+                 QStringList{QStringLiteral("! [Порт занят] error\n%1: No such file or directory. "
+                                            "Такого порта нет: проверьте имя порта и "
+                                            "подключение кабеля или адаптера.")
+                                 .arg(port)});
         QCOMPARE(status(1), QStringLiteral("No connect"));
         QVERIFY(!link().LinkConnected());
         QVERIFY(cancel().isHidden());
         QVERIFY(progress().isHidden());
         QVERIFY(!window().panelContext().fillGuard());
+    }
+
+    // SIGTERM, SIGINT or SIGHUP during a cable read (a logout, kill, a closed terminal)
+    // end the read at once and the program with it: nothing is asked, the record and
+    // the files stay as they were, and the port is free again.
+    void signalEndsAReadAndTheProgram_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void signalEndsAReadAndTheProgram() {
+        QFETCH(int, signal);
+        struct sigaction given {};
+        sigaction(signal, nullptr, &given);
+        if (given.sa_handler == SIG_IGN) {
+            QSKIP("the signal is ignored by whoever started the tests (nohup), and so by the "
+                  "program too");
+        }
+        startSimulator();
+        openWindow(pty_);
+        link().useClock(std::make_unique<link::SystemClock>()); // the program's own timing
+        connectLink();
+        const Configuration before = window().record();
+        const QStringList files = QDir(program_).entryList(QDir::Files);
+        const QuitOnSignals quit;
+        click("ToolButton4");
+        QTRY_COMPARE_WITH_TIMEOUT(status(1), QStringLiteral("Reading02"), 15000);
+        QElapsedTimer timer;
+        timer.start();
+        ::kill(::getpid(), signal);
+        QCOMPARE(QCoreApplication::exec(), 0); // the program's main() returns from it
+        QCOMPARE(quit.received(), signal);
+        QVERIFY(window().isHidden());
+        QVERIFY(window().record() == before);
+        QVERIFY(prompts_.log.isEmpty());
+        app_.reset(); // main() destroys the windows, the link with them
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(QDir(program_).entryList(QDir::Files), files);
+        link::QSerialLine again;
+        QVERIFY2(again.open(pty_.toStdString()), again.error().c_str());
     }
 
     // A port this program already holds: a second window cannot open it.
@@ -379,7 +432,11 @@ private slots:
         QSignalSpy ended(&link2, &LinkController::commandEnded);
         link2.ToolButton7Click();
         QVERIFY(ended.wait(10000));
-        QCOMPARE(secondPrompts.log, QStringList{"! [Порт занят] error"});
+        QCOMPARE(secondPrompts.log.size(), 1);
+        QVERIFY2(secondPrompts.log[0].startsWith("! [Порт занят] error\n" + pty_ + ": ") &&
+                     secondPrompts.log[0].endsWith(
+                         ". Порт открыт другой программой (или другим окном этой программы)."),
+                 qPrintable(secondPrompts.log[0]));
         QVERIFY(!link2.LinkConnected());
         // The first window's link is untouched and still works.
         QVERIFY(link().LinkConnected());

@@ -266,25 +266,31 @@ private slots:
     }
 
     // The modem's failures: their message after the hang-up; a failed read leaves the
-    // record New made.
+    // record New made. A hang-up the modem never confirmed is a warning after the result.
     void failures_data() {
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("messages");
         QTest::newRow("not registered") << QStringList{"--creg", "2"} << "Udalread1"
-                                        << "! Модем не зарегистрирован в сети";
+                                        << QStringList{"! Модем не зарегистрирован в сети"};
         QTest::newRow("no carrier") << QStringList{"--dial", "no-carrier"} << "Udalwrite1"
-                                    << "! Нет связи с удаленным объектом";
+                                    << QStringList{"! Нет связи с удаленным объектом"};
+        QTest::newRow("deaf hang-up")
+            << QStringList{"--deaf-hang-up"} << "Udalwrite1"
+            << QStringList{"! Удаленная запись успешно завершена.",
+                           "! Отбой не подтвержден (нет ответа «OK» на «+++AT» и «ATH»). Модем "
+                           "может оставаться на связи с объектом: выключите и снова включите "
+                           "модем, прежде чем звонить снова."};
     }
     void failures() {
         QFETCH(QStringList, simArgs);
         QFETCH(QString, item);
-        QFETCH(QString, message);
+        QFETCH(QStringList, messages);
         startSimulator(QStringList{"--modem"} + simArgs);
         openWindow(pty_);
         record().TxTlfNum = kTel;
         run(qPrintable(item));
-        QCOMPARE(prompts_.log, QStringList{message});
+        QCOMPARE(prompts_.log, messages);
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(progress().isHidden());
         QVERIFY(!window().panelContext().fillGuard());
@@ -356,7 +362,9 @@ private slots:
         for (const char* item : {"Udalread1", "Udalwrite1"}) {
             prompts_.log.clear();
             run(item);
-            QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error"});
+            QCOMPARE(prompts_.log, QStringList{"! [Порт занят] error\n" + pty_ +
+                                               ": Порт уже открыт этой программой: установлена "
+                                               "связь по кабелю."});
             QVERIFY(link().LinkConnected());
             QVERIFY(!window().panelContext().fillGuard());
             QVERIFY(progress().isHidden());
