@@ -2,6 +2,7 @@
 
 #include "files/format.h"
 #include "model/cp1251.h"
+#include "model/packing.h"
 
 #include <QJsonArray>
 #include <QString>
@@ -36,7 +37,7 @@ constexpr NumRule kGprsSec{0, 5, "десятки секунд"};
 
 enum class TextKind {
     Plain,     // any Windows-1251 character but NUL, up to max
-    Telephone, // "0"-"9", "*", "+", "#", up to max
+    Telephone, // a packed number: "0"-"9", "*", "+", up to max
     Comment,   // a comment line: no CR or LF, no length of its own
     ReadOnly,  // exported, checked to be a text, ignored on import
 };
@@ -54,8 +55,6 @@ constexpr TextRule kFileText{TextKind::Plain, kFileTextMax};
 constexpr TextRule kTelephone{TextKind::Telephone, 16};
 constexpr TextRule kCommentLine{TextKind::Comment, 0};
 constexpr TextRule kReadOnly{TextKind::ReadOnly, 0};
-
-constexpr std::string_view kTelephoneChars = "0123456789*+#";
 
 // Most comment lines a file can hold: each takes at least its CR LF.
 constexpr std::size_t kMaxCommentLines = (kMaxFileSize - kEmptyFileSize) / 2;
@@ -421,10 +420,10 @@ private:
         const QString str = v.toString();
         if (rule.kind == TextKind::Telephone) {
             for (const char32_t cp : str.toUcs4()) {
-                if (cp > 0x7F ||
-                    kTelephoneChars.find(static_cast<char>(cp)) == std::string_view::npos) {
+                if (!IsPackedTelephoneChar(cp)) {
+                    // The packed number has no nibble for it: "#" would be dialled as "0".
                     fail(key, "символ " + codePointText(cp) +
-                                  " недопустим в номере телефона (допустимы 0-9, *, +, #)");
+                                  " недопустим в номере телефона (допустимы 0-9, *, +)");
                     return std::nullopt;
                 }
             }

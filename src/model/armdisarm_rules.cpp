@@ -69,33 +69,21 @@ bool IsStartOfLongerValue(std::string_view text, std::int32_t max, std::int32_t 
     return false;
 }
 
-Siren SirenMinutesSpun(std::int32_t m, bool secondsShowZero) {
-    if (m == kSirenMaxMinutes) {
-        return {m, 0};
+Siren SirenMinutesSet(std::int32_t m, std::int32_t seconds) {
+    if (m >= kSirenMaxMinutes) {
+        return {kSirenMaxMinutes, 0};
     }
-    if (m == 0 && secondsShowZero) {
-        return {m, 1};
-    }
-    return {m, std::nullopt};
-}
-
-Siren SirenMinutesTyped(std::int32_t m) {
-    if (m == kSirenMaxMinutes) {
-        return {m, 0};
+    if (m <= 0 && seconds <= 0) {
+        return {0, 1};
     }
     return {m, std::nullopt};
 }
 
-std::optional<std::int32_t> SirenSecondsSpun(std::int32_t s, bool minutesShowTen,
-                                             bool minutesShowZero) {
-    if (minutesShowTen) {
-        return std::nullopt;
+std::optional<std::int32_t> SirenSecondsSet(std::int32_t s, std::int32_t minutes) {
+    if (minutes >= kSirenMaxMinutes) {
+        return s == 0 ? std::optional<std::int32_t>{0} : std::nullopt;
     }
-    return SirenSecondsTyped(s, minutesShowZero);
-}
-
-std::int32_t SirenSecondsTyped(std::int32_t s, bool minutesShowZero) {
-    return s == 0 && minutesShowZero ? 1 : s;
+    return s <= 0 && minutes <= 0 ? 1 : s;
 }
 
 bool SetObjNumDigit(std::int32_t& objNum, int k, char ch) {

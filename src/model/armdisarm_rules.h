@@ -52,23 +52,19 @@ Typed CappedFromText(std::string_view text, std::int32_t max);
 // on the way to "160"). Whole values and texts that can lead nowhere are rewritten.
 bool IsStartOfLongerValue(std::string_view text, std::int32_t max, std::int32_t step = 1);
 
-// The siren rules. `secondsShowZero` / `minutesShowZero` / `minutesShowTen`: the
-// other edit reads "0" / "0" / "10".
+// The siren rules. Every path (spinner, typing, pasting) keeps the duration between
+// 0 min 1 s and 10 min 0 s; each rule takes the other part as the record holds it,
+// never as an edit shows it, so a half-typed edit cannot lead out of the range.
 struct Siren {
     std::int32_t minutes = 0;
     std::optional<std::int32_t> seconds; // set: the seconds change too
 };
-// Minutes spinner moved to m: 10 minutes force 0 seconds; 0 minutes while the
-// seconds read 0 make them 1.
-Siren SirenMinutesSpun(std::int32_t m, bool secondsShowZero);
-// Minutes typed (already capped): 10 minutes force 0 seconds.
-Siren SirenMinutesTyped(std::int32_t m);
-// Seconds spinner moved to s: nothing while the minutes read 10; 0 seconds while the
-// minutes read 0 become 1.
-std::optional<std::int32_t> SirenSecondsSpun(std::int32_t s, bool minutesShowTen,
-                                             bool minutesShowZero);
-// Seconds typed (already capped): 0 seconds while the minutes read 0 become 1.
-std::int32_t SirenSecondsTyped(std::int32_t s, bool minutesShowZero);
+// Minutes m (0..10, spun or typed): 10 minutes force 0 seconds; 0 minutes with
+// 0 seconds make them 1.
+Siren SirenMinutesSet(std::int32_t m, std::int32_t seconds);
+// Seconds s (0..59, spun or typed) beside `minutes`: ten minutes take no seconds
+// (nothing: the seconds stay 0); 0 seconds at 0 minutes become 1.
+std::optional<std::int32_t> SirenSecondsSet(std::int32_t s, std::int32_t minutes);
 
 // Puts hexadecimal digit `ch` into digit k (1..4) of the object number; false and
 // nothing changed when ch is no hexadecimal digit.

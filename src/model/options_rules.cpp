@@ -99,6 +99,9 @@ std::optional<TestPeriod> PeriodFromMinuteEdit(TestPeriod current, std::int64_t 
     }
     const std::int64_t steps =
         std::min<std::int64_t>(typed / kPeriodMinuteStep, kPeriodMinuteStepsMax);
+    if (current.hours >= kPeriodHoursMax && steps > 0) {
+        return std::nullopt;
+    }
     current.minutes = static_cast<int>(steps) * kPeriodMinuteStep;
     return atLeastTenMinutes(current);
 }

@@ -72,9 +72,8 @@ std::optional<int> AcceptCount(std::int64_t typed, CountRange range);
 // ---- Periodic-test period -----------------------------------------------------------
 //
 // The period is PerTestHours hours plus PerTestMinutes minutes, minutes in steps of
-// 10. The panel keeps it between 10 minutes and 24 hours: 24 hours force the minutes
-// to 0, 0 hours lift them to at least 10. The minute edit alone does not look at the
-// 24-hour rule, so minutes can be typed while the hours are 24.
+// 10. Every path keeps it between 10 minutes and 24 hours: 24 hours force the minutes
+// to 0, 0 hours lift them to at least 10, and no minutes are taken on top of 24 hours.
 
 inline constexpr int kPeriodHoursMax = 24;      // hour spinner 0 .. 24
 inline constexpr int kPeriodMinuteStep = 10;    // one step of the minute spinner
@@ -98,7 +97,8 @@ std::optional<TestPeriod> PeriodFromHourEdit(TestPeriod current, std::int64_t ty
 std::optional<TestPeriod> PeriodFromMinuteSpinner(TestPeriod current, int steps);
 
 // The minute edit holds the number `typed`: tens of minutes, the remainder dropped,
-// at most 50; below 0 it is refused (nothing).
+// at most 50; below 0 it is refused (nothing), and so is any number of tens above 0
+// while the hours are 24.
 std::optional<TestPeriod> PeriodFromMinuteEdit(TestPeriod current, std::int64_t typed);
 
 } // namespace tk

@@ -19,9 +19,17 @@ char TetraToChar(std::int32_t value, int n);
 // true; returns false and leaves value alone when ch is not a hexadecimal digit.
 bool CharToTetra(char ch, std::int32_t& value, int n);
 
+// The characters a packed telephone number keeps: the digits, "+" and "*". Anything
+// else has no nibble (a "#" would be dialled as "0"), so the places where report
+// telephones are entered refuse it.
+inline constexpr std::string_view kPackedTelephoneChars = "0123456789+*";
+constexpr bool IsPackedTelephoneChar(char32_t c) {
+    return c < 0x80 && kPackedTelephoneChars.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
 // Packs a telephone number into 8 bytes, two nibbles a byte, high nibble first.
-// "0".."9" are digits, "+" is 0xA, "*" is 0xC, anything else (such as "#") packs
-// as 0; 0xB ends the number. A 16-character number fills all 16 nibbles and has no
+// "0".."9" are digits, "+" is 0xA, "*" is 0xC, anything else packs as 0; 0xB ends
+// the number. A 16-character number fills all 16 nibbles and has no
 // end nibble; characters beyond the 16th are dropped.
 void convtel(std::span<std::uint8_t, kPhoneBytes> dst, std::string_view tel);
 

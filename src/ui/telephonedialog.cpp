@@ -1,6 +1,9 @@
 #include "ui/telephonedialog.h"
 
+#include "model/packing.h"
+
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -25,6 +28,14 @@ TelephoneDialog::TelephoneDialog(QString& telDialogText, QWidget* parent)
     Edit1->installEventFilter(this);
     connect(Edit1, &QLineEdit::textEdited, this, &TelephoneDialog::Edit1Edited);
 
+    Edit1Hint = new QLabel(this);
+    Edit1Hint->setObjectName(QStringLiteral("Edit1Hint"));
+    Edit1Hint->setGeometry(32, 72, 216, 48);
+    Edit1Hint->setWordWrap(true);
+    Edit1Hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Edit1Hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Edit1Hint->hide();
+
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(280, 40, 75, 25);
@@ -38,9 +49,11 @@ TelephoneDialog::TelephoneDialog(QString& telDialogText, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TelephoneDialog::Button2Click);
 }
 
+const QString TelephoneDialog::kRefusedText =
+    QStringLiteral("В номере допустимы только цифры 0–9, «*» и «+»; не более 16 знаков.");
+
 bool TelephoneDialog::allowed(QChar c) {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') ||
-           c == QLatin1Char('+') || c == QLatin1Char('#');
+    return IsPackedTelephoneChar(c.unicode());
 }
 
 void TelephoneDialog::showEvent(QShowEvent* event) {
@@ -49,6 +62,7 @@ void TelephoneDialog::showEvent(QShowEvent* event) {
 }
 
 void TelephoneDialog::FormActivate() {
+    clearRefusal();
     Edit1->setText(telDialogText_);
     Edit1->setFocus();
     Button1->setDefault(true);
@@ -66,7 +80,7 @@ bool TelephoneDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) const {
+bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) {
     // Only typed characters are filtered; moving keys and Delete pass, and so do the
     // edit's shortcuts (pasted text is filtered in Edit1Edited).
     if (key == Qt::Key_Backspace || typed.isEmpty() || !typed.at(0).isPrint()) {
@@ -75,11 +89,31 @@ bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) const {
     // A selected part gives way to the typed character, so a full number that is
     // selected (as it is when the dialog opens) can be typed over.
     const qsizetype kept = Edit1->text().size() - Edit1->selectedText().size();
-    return typed.size() != 1 || !allowed(typed.at(0)) || kept > kMaxLength - 1;
+    if (typed.size() != 1 || !allowed(typed.at(0)) || kept > kMaxLength - 1) {
+        pointOutRefusal();
+        return true;
+    }
+    return false;
+}
+
+void TelephoneDialog::pointOutRefusal() {
+    QPalette p = Edit1->palette();
+    p.setColor(QPalette::Base, QColor(0xFF, 0xD0, 0xD0));
+    Edit1->setPalette(p);
+    Edit1->setToolTip(kRefusedText);
+    Edit1Hint->setText(kRefusedText);
+    Edit1Hint->show();
+}
+
+void TelephoneDialog::clearRefusal() {
+    Edit1->setPalette(QPalette());
+    Edit1->setToolTip({});
+    Edit1Hint->hide();
 }
 
 void TelephoneDialog::Edit1Edited(const QString& text) {
-    // Pasted text keeps its allowed characters, up to the length limit.
+    // Pasted text keeps its allowed characters, up to the length limit; an accepted
+    // text takes the note away.
     QString kept;
     int cursor = Edit1->cursorPosition();
     for (int i = 0; i < text.size(); ++i) {
@@ -93,6 +127,9 @@ void TelephoneDialog::Edit1Edited(const QString& text) {
     if (kept != text) {
         Edit1->setText(kept);
         Edit1->setCursorPosition(std::min(cursor, static_cast<int>(kept.size())));
+        pointOutRefusal();
+    } else {
+        clearRefusal();
     }
 }
 

@@ -1,9 +1,12 @@
-// TForm2: one telephone number, typed from digits, "*", "+" and "#", at most 16
-// characters. The number comes in and goes out through the caller's text.
+// TForm2: one report telephone number, typed from digits, "*" and "+", at most 16
+// characters: what the packed number keeps ("#" has no nibble and would be dialled as
+// "0"). A refused key or pasted character is pointed out under the edit. The number
+// comes in and goes out through the caller's text.
 #pragma once
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +22,8 @@ public:
 
     // The characters a number may hold.
     static bool allowed(QChar c);
+    // The note under the edit after a refusal.
+    static const QString kRefusedText;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -27,13 +32,17 @@ protected:
 private:
     void FormActivate();
     // True when the key must be dropped.
-    bool Edit1KeyPress(const QString& typed, int key) const;
+    bool Edit1KeyPress(const QString& typed, int key);
     void Edit1Edited(const QString& text);
+    // Marks the edit pink and shows why under it; clearRefusal() takes both away.
+    void pointOutRefusal();
+    void clearRefusal();
     void Button1Click();
     void Button2Click();
 
     QString& telDialogText_;
     QLineEdit* Edit1;
+    QLabel* Edit1Hint; // under the edit, where it takes no click
     QPushButton* Button1;
     QPushButton* Button2;
 };

@@ -224,6 +224,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{R"({"TelNum": )" + telephonesWith(4, "12a") + "}", "TelNum[4]",
                 "U+0061 «a» недопустим в номере телефона"},
         Refusal{R"({"TelNum7316": "12345678901234567"})", "TelNum7316", "не более 16"},
+        // "#" has no nibble in a packed number: it would be dialled as "0".
+        Refusal{R"({"TelNum": )" + telephonesWith(0, "+7916#123") + "}", "TelNum[0]",
+                "U+0023 «#» недопустим в номере телефона (допустимы 0-9, *, +)"},
+        Refusal{R"({"TelNum7316": "12#"})", "TelNum7316", "U+0023 «#» недопустим"},
         Refusal{R"({"Comments": ["ok", "a\r\nb"]})", "Comments[1]", "перевод строки"},
         Refusal{R"({"Comments": ["")" + repeated(R"(, "")", 15912) + "]}", "Comments",
                 "массив из 15913 строк, в файл помещается не более 15912"},
@@ -294,8 +298,9 @@ INSTANTIATE_TEST_SUITE_P(
                  quoted(std::string(31, 'a'))},
         Accepted{R"({"DisarmSMSText": "Снятие с охраны объекта номер 7"})", "DisarmSMSText",
                  R"("Снятие с охраны объекта номер 7")"},
-        Accepted{R"({"TelNum": )" + telephonesWith(15, "+*#0123456789012") + "}", "TelNum[15]",
-                 R"("+*#0123456789012")"},
+        Accepted{R"({"TelNum": )" + telephonesWith(15, "+*90123456789012") + "}", "TelNum[15]",
+                 R"("+*90123456789012")"},
+        Accepted{R"({"TxTlfNum": "+7916#123"})", "TxTlfNum", R"("+7916#123")"},
         Accepted{R"({"TxVersion": "9.99"})", "TxVersion", R"("")"},
         Accepted{R"({"Comments": ["«Склад» — №2", ""]})", "Comments[0]", R"("«Склад» — №2")"}));
 

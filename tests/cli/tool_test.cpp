@@ -159,6 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "KpdDialUpMask: число 70000 вне пределов 0…65535"},
         ImportRefusal{"TooLong", R"({"TkRecIp": "192.168.100.2000"})",
                       "TkRecIp: текст из 16 знаков, допустимо не более 15"},
+        // The packed report telephone has no "#": it would be stored and dialled as "0".
+        ImportRefusal{"HashInReportTelephone",
+                      R"({"TelNum": ["+7916#123", "", "", "", "", "", "", "", "", "", "", "", "",
+                                     "", "", ""]})",
+                      "TelNum[0]: символ U+0023 «#» недопустим в номере телефона"},
         ImportRefusal{"NotInCodePage", R"({"Comments": ["€ ok", "日本"]})",
                       "Comments[1]: символ U+65E5 «日» отсутствует в кодировке Windows-1251"},
         ImportRefusal{"WrongLength", R"({"Partitions": [{}, {}, {}]})",

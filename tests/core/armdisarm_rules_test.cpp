@@ -84,22 +84,33 @@ TEST(ArmDisarmRules, StartOfLongerValueKeepsHalfTypedNumbers) {
     }
 }
 
+// Every change of one part, with the other as the record holds it, stays within
+// 0:01 .. 10:00; nothing means the change is refused.
 TEST(ArmDisarmRules, SirenKeepsBetweenOneSecondAndTenMinutes) {
-    // Minutes spinner: 10 forces 0 s; 0 with the seconds at 0 gives 1 s.
-    EXPECT_EQ(SirenMinutesSpun(10, false).seconds, 0);
-    EXPECT_EQ(SirenMinutesSpun(0, true).seconds, 1);
-    EXPECT_FALSE(SirenMinutesSpun(0, false).seconds);
-    EXPECT_FALSE(SirenMinutesSpun(5, true).seconds);
-    // Minutes typed: only the ten-minute rule.
-    EXPECT_EQ(SirenMinutesTyped(10).seconds, 0);
-    EXPECT_FALSE(SirenMinutesTyped(0).seconds);
-    // Seconds spinner: nothing at ten minutes; 0 s at 0 min gives 1 s.
-    EXPECT_FALSE(SirenSecondsSpun(5, true, false));
-    EXPECT_EQ(SirenSecondsSpun(0, false, true), 1);
-    EXPECT_EQ(SirenSecondsSpun(0, false, false), 0);
-    EXPECT_EQ(SirenSecondsSpun(30, false, true), 30);
-    EXPECT_EQ(SirenSecondsTyped(0, true), 1);
-    EXPECT_EQ(SirenSecondsTyped(0, false), 0);
+    struct Case {
+        bool minutesPart; // which part is set
+        std::int32_t value, other;
+        std::int32_t minutes, seconds; // the duration afterwards; -1: refused
+    } const cases[] = {
+        {true, 10, 30, 10, 0}, {true, 10, 0, 10, 0},   {true, 0, 0, 0, 1},    {true, 0, 5, 0, 5},
+        {true, 5, 0, 5, 0},    {false, 3, 10, -1, -1}, {false, 0, 10, 10, 0}, {false, 0, 0, 0, 1},
+        {false, 0, 1, 1, 0},   {false, 30, 0, 0, 30},  {false, 59, 9, 9, 59},
+    };
+    for (const Case& c : cases) {
+        std::int32_t m = c.minutesPart ? c.value : c.other;
+        std::int32_t s = c.minutesPart ? c.other : c.value;
+        if (c.minutesPart) {
+            const Siren siren = SirenMinutesSet(c.value, c.other);
+            m = siren.minutes;
+            s = siren.seconds.value_or(s);
+        } else if (const auto set = SirenSecondsSet(c.value, c.other)) {
+            s = *set;
+        } else {
+            m = s = -1;
+        }
+        EXPECT_EQ(m, c.minutes) << c.minutesPart << " " << c.value << " " << c.other;
+        EXPECT_EQ(s, c.seconds) << c.minutesPart << " " << c.value << " " << c.other;
+    }
 }
 
 TEST(ArmDisarmRules, ObjNumDigitsAndFlags) {

@@ -210,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
         PeriodCase{"minute edit 9 at 0 h is 10", S::MinuteEdit, P{0, 20}, 9, P{0, 10}},
         PeriodCase{"minute edit 3 typed", S::MinuteEdit, P{2, 40}, 3, P{2, 0}},
         PeriodCase{"minute edit 40", S::MinuteEdit, P{2, 0}, 40, P{2, 40}},
-        PeriodCase{"minute edit at 24 h", S::MinuteEdit, P{24, 0}, 30, P{24, 30}},
+        PeriodCase{"minute edit 30 at 24 h refused", S::MinuteEdit, P{24, 0}, 30, kRefused},
+        PeriodCase{"minute edit 5 at 24 h is 0", S::MinuteEdit, P{24, 0}, 5, P{24, 0}},
         PeriodCase{"minute edit huge is 50", S::MinuteEdit, P{5, 0}, kHuge, P{5, 50}},
         PeriodCase{"minute edit -10 refused", S::MinuteEdit, P{5, 20}, -10, kRefused}));
 

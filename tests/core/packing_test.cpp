@@ -94,6 +94,17 @@ TEST(PhonePacking, NibblesWithoutCharacterAreSkippedWhenUnpacking) {
     EXPECT_EQ(raspactel(std::array<std::uint8_t, 8>{}), "0000000000000000");
 }
 
+// The characters entry admits for a packed number are exactly those that come back
+// from the image as they went in.
+TEST(PhonePacking, AdmittedCharactersAreExactlyThoseThatSurvivePacking) {
+    for (char32_t c = 0; c < 0x100; ++c) {
+        const std::string text(1, static_cast<char>(c));
+        std::array<std::uint8_t, 8> out{};
+        convtel(out, text);
+        EXPECT_EQ(IsPackedTelephoneChar(c), raspactel(out) == text) << static_cast<int>(c);
+    }
+}
+
 TEST(PhonePacking, CharactersBeyondSixteenAreDropped) {
     std::array<std::uint8_t, 8> out{};
     convtel(out, "12345678901234567890");

@@ -334,6 +334,13 @@ private slots:
         QCOMPARE(edit("TimeOfAlarmSecEdit")->text(), QStringLiteral("0"));
         QCOMPARE(f_.record().TimeOfAlarmSec, 0);
         QCOMPARE(spinner("TimeOfAlarmSecUpDown")->position(), 0);
+        // Also while the minutes edit is emptied: the rule reads the stored minutes.
+        f_.typeInto(edit("TimeOfAlarmMinEdit"), QString());
+        QTest::keyClick(edit("TimeOfAlarmMinEdit"), Qt::Key_Backspace);
+        clickArrow("TimeOfAlarmSecUpDown", true);
+        QCOMPARE(f_.record().TimeOfAlarmSec, 0);
+        QTest::keyClick(edit("TimeOfAlarmMinEdit"), Qt::Key_Tab);
+        QCOMPARE(edit("TimeOfAlarmMinEdit")->text(), QStringLiteral("10"));
         // Down to 0 minutes while the seconds read 0: one second.
         for (int i = 0; i < 10; ++i) {
             clickArrow("TimeOfAlarmMinUpDown", false);
@@ -346,6 +353,8 @@ private slots:
         QCOMPARE(f_.record().TimeOfAlarmSec, 1);
     }
 
+    // Typed and pasted siren times, from 1 min 0 s unless the row starts elsewhere; the
+    // duration stays within 0:01 .. 10:00 whatever is typed.
     void typedSirenTime_data() {
         QTest::addColumn<QByteArray>("editName");
         QTest::addColumn<QString>("typed");
@@ -353,10 +362,14 @@ private slots:
         QTest::addColumn<int>("minutes");
         QTest::addColumn<int>("seconds");
         QTest::addColumn<bool>("pointed");
+        QTest::addColumn<int>("startMinutes");
+        QTest::addColumn<int>("startSeconds");
         const auto row = [](const char* name, const char* edit, const char* typed,
-                            const char* shown, int minutes, int seconds, bool pointed) {
+                            const char* shown, int minutes, int seconds, bool pointed,
+                            int startMinutes = 1, int startSeconds = 0) {
             QTest::newRow(name) << QByteArray(edit) << QString::fromUtf8(typed)
-                                << QString::fromUtf8(shown) << minutes << seconds << pointed;
+                                << QString::fromUtf8(shown) << minutes << seconds << pointed
+                                << startMinutes << startSeconds;
         };
         const char* min = "TimeOfAlarmMinEdit";
         const char* sec = "TimeOfAlarmSecEdit";
@@ -369,6 +382,13 @@ private slots:
         row("seconds capped", sec, "75", "59", 1, 59, false);
         row("seconds negative", sec, "paste:-5", "0", 1, 0, true);
         row("seconds blank", sec, " ", "0", 1, 0, true);
+        row("minutes 0 at 0 s", min, "0", "0", 0, 1, false, 10, 0);
+        row("minutes 0 pasted at 0 s", min, "paste:0", "0", 0, 1, false, 10, 0);
+        row("minutes 10 drop the seconds", min, "paste:10", "10", 10, 0, false, 3, 30);
+        row("seconds at ten minutes", sec, "3", "0", 10, 0, true, 10, 0);
+        row("seconds pasted at ten minutes", sec, "paste:45", "0", 10, 0, true, 10, 0);
+        row("seconds 0 at ten minutes", sec, "0", "0", 10, 0, false, 10, 0);
+        row("seconds 0 at 0 min", sec, "0", "1", 0, 1, false, 0, 30);
     }
 
     void typedSirenTime() {
@@ -378,20 +398,95 @@ private slots:
         QFETCH(int, minutes);
         QFETCH(int, seconds);
         QFETCH(bool, pointed);
+        QFETCH(int, startMinutes);
+        QFETCH(int, startSeconds);
+        f_.record().TimeOfAlarmMin = startMinutes;
+        f_.record().TimeOfAlarmSec = startSeconds;
+        f_.click("Постановка/Снятие");
         QLineEdit* e = edit(editName.constData());
         enter(e, typed);
         QCOMPARE(e->text(), shown);
         QCOMPARE(f_.record().TimeOfAlarmMin, minutes);
         QCOMPARE(f_.record().TimeOfAlarmSec, seconds);
-        QCOMPARE(f_.changed(), minutes != 1 || seconds != 0);
+        // Both edits and spinners show the record.
+        QCOMPARE(edit("TimeOfAlarmMinEdit")->text(), QString::number(minutes));
+        QCOMPARE(edit("TimeOfAlarmSecEdit")->text(), QString::number(seconds));
+        QCOMPARE(spinner("TimeOfAlarmMinUpDown")->position(), minutes);
+        QCOMPARE(spinner("TimeOfAlarmSecUpDown")->position(), seconds);
+        QCOMPARE(f_.changed(), minutes != startMinutes || seconds != startSeconds);
         QCOMPARE(pointedOut(e), pointed);
         QVERIFY(f_.prompts.log.isEmpty());
         // The panel stays usable: a number typed next is taken.
+        const bool seconds_ = editName == "TimeOfAlarmSecEdit";
+        if (seconds_ && f_.record().TimeOfAlarmMin == 10) {
+            f_.typeInto(edit("TimeOfAlarmMinEdit"), QStringLiteral("9"));
+        }
         f_.typeInto(e, QStringLiteral("7"));
-        QCOMPARE(editName == "TimeOfAlarmMinEdit" ? f_.record().TimeOfAlarmMin
-                                                  : f_.record().TimeOfAlarmSec,
-                 7);
+        QCOMPARE(seconds_ ? f_.record().TimeOfAlarmSec : f_.record().TimeOfAlarmMin, 7);
         QVERIFY(!pointedOut(e));
+    }
+
+    // Whatever a delay or siren edit holds half typed, the edit shows the stored value
+    // once it is left and before every command, also one reached without the focus
+    // leaving it (a button, a shortcut); and the command gets that value.
+    void editShowsTheStoredValueBeforeACommand_data() {
+        QTest::addColumn<QByteArray>("editName");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("stored");
+        const auto row = [](const char* name, const char* edit, const char* typed,
+                            const char* command, int stored) {
+            QTest::newRow(name) << QByteArray(edit) << QString::fromUtf8(typed)
+                                << QString::fromUtf8(command) << stored;
+        };
+        row("5 before the Save button", "TimeOfInpEdit", "5", "ToolButton3", 0);
+        row("15 before Ctrl+S", "TimeOfOutEdit", "15", "Ctrl+S", 10);
+        row("15 before the write button", "TimeOfInpEdit", "15", "ToolButton6", 10);
+        row("15 on leaving", "TimeOfOutEdit", "15", "Tab", 10);
+        row("1 before a tree click", "TimeOfInpEdit", "1", "tree", 0);
+        row("30 typed whole", "TimeOfInpEdit", "30", "ToolButton3", 30);
+        row("emptied before Ctrl+S", "TimeOfInpEdit", "", "Ctrl+S", 20);
+        row("siren minutes emptied", "TimeOfAlarmMinEdit", "", "ToolButton3", 1);
+        row("siren seconds emptied", "TimeOfAlarmSecEdit", "", "Tab", 0);
+    }
+
+    void editShowsTheStoredValueBeforeACommand() {
+        QFETCH(QByteArray, editName);
+        QFETCH(QString, typed);
+        QFETCH(QString, command);
+        QFETCH(int, stored);
+        QLineEdit* e = edit(editName.constData());
+        f_.typeInto(e, typed);
+        if (typed.isEmpty()) {
+            QTest::keyClick(e, Qt::Key_Backspace);
+        }
+        QCOMPARE(e->text(), typed);
+        const QString path = f_.scratch.filePath(QStringLiteral("shown.t61"));
+        QFile::remove(path);
+        f_.prompts.files = {path};
+        if (command == u"Ctrl+S") {
+            QTest::keyClick(e, Qt::Key_S, Qt::ControlModifier);
+        } else if (command == u"Tab") {
+            QTest::keyClick(e, Qt::Key_Tab);
+        } else if (command == u"tree") {
+            f_.click("Постановка/Снятие");
+        } else {
+            f_.window().updt2(true);
+            f_.get<QAbstractButton>(qPrintable(command))->click();
+        }
+        QCOMPARE(e->text(), QString::number(stored));
+        const Configuration& cfg = f_.record();
+        const std::int32_t Configuration::*field =
+            editName == "TimeOfInpEdit"        ? &Configuration::TimeOfInp
+            : editName == "TimeOfOutEdit"      ? &Configuration::TimeOfOut
+            : editName == "TimeOfAlarmMinEdit" ? &Configuration::TimeOfAlarmMin
+                                               : &Configuration::TimeOfAlarmSec;
+        QCOMPARE(cfg.*field, stored);
+        if (QFile::exists(path)) {
+            QCOMPARE(test::PanelFixture::fileRecord(path).*field, stored);
+        }
+        QVERIFY(!pointedOut(e));
+        f_.prompts.log.clear();
     }
 
     void checkBoxesSetTheirOptionBits() {

@@ -93,6 +93,14 @@ private slots:
         auto* cancel = child<QPushButton>(d, "Button2");
         QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
         QCOMPARE(cancel->geometry(), QRect(280, 88, 75, 25));
+        // The note of a refused key covers no control and takes no click.
+        QWidget* hint = child(d, "Edit1Hint");
+        QVERIFY(hint->testAttribute(Qt::WA_TransparentForMouseEvents));
+        for (const QWidget* w : {static_cast<QWidget*>(&edit()), static_cast<QWidget*>(ok),
+                                 static_cast<QWidget*>(cancel)}) {
+            QVERIFY(!hint->geometry().intersects(w->geometry()));
+        }
+        QVERIFY(d.rect().contains(hint->geometry()));
     }
 
     void openingShowsTheNumberWithFocusAndEnterConfirms() {
@@ -104,30 +112,39 @@ private slots:
         QCOMPARE(number_, QStringLiteral("+79001234567"));
     }
 
+    // What the edit takes, and whether the refusal is pointed out under it.
     void typedKeys_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("pointed");
         QTest::newRow("digits and signs") << ""
-                                          << "0123456789*+#"
-                                          << "0123456789*+#";
+                                          << "0123456789*+"
+                                          << "0123456789*+" << false;
+        QTest::newRow("hash refused") << ""
+                                      << "12#"
+                                      << "12" << true;
         QTest::newRow("letters blanks dashes") << ""
-                                               << "1a b-2Zж3"
-                                               << "123";
+                                               << "1a b-2Zж"
+                                               << "12" << true;
         QTest::newRow("sixteen at most") << ""
                                          << "12345678901234567"
-                                         << "1234567890123456";
+                                         << "1234567890123456" << true;
         QTest::newRow("full edit") << "1234567890123456"
                                    << "7"
-                                   << "1234567890123456";
+                                   << "1234567890123456" << true;
         QTest::newRow("backspace at sixteen") << "1234567890123456"
                                               << "\b\b9"
-                                              << "123456789012349";
+                                              << "123456789012349" << false;
+        QTest::newRow("refusal, then a digit") << ""
+                                               << "#5"
+                                               << "5" << false;
     }
     void typedKeys() {
         QFETCH(QString, start);
         QFETCH(QString, typed);
         QFETCH(QString, result);
+        QFETCH(bool, pointed);
         openDialog(start);
         edit().end(false);
         for (QChar c : typed) {
@@ -142,6 +159,8 @@ private slots:
             }
         }
         QCOMPARE(edit().text(), result);
+        QCOMPARE(child(*dialog_, "Edit1Hint")->isVisible(), pointed);
+        QCOMPARE(edit().toolTip().isEmpty(), !pointed);
     }
 
     void pastedTextIsFiltered_data() {
@@ -160,6 +179,9 @@ private slots:
         QTest::newRow("letters only") << "12"
                                       << "abc"
                                       << "12";
+        QTest::newRow("hash") << ""
+                              << "+7916#123"
+                              << "+7916123";
     }
     void pastedTextIsFiltered() {
         QFETCH(QString, start);
@@ -170,6 +192,7 @@ private slots:
         QApplication::clipboard()->setText(pasted);
         QTest::keyClick(&edit(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit().text(), result);
+        QVERIFY(child(*dialog_, "Edit1Hint")->isVisible());
     }
 
     void cancelKeepsTheCallersNumber() {
@@ -184,10 +207,10 @@ private slots:
         openDialog("1");
         QCOMPARE(edit().selectedText(), QStringLiteral("1")); // typing replaces it
         edit().end(false);
-        QTest::keyClicks(&edit(), "23#");
+        QTest::keyClicks(&edit(), "23#*");
         QTest::mouseClick(child(*dialog_, "Button1"), Qt::LeftButton);
         QCOMPARE(dialog_->result(), int(QDialog::Accepted));
-        QCOMPARE(number_, QStringLiteral("123#"));
+        QCOMPARE(number_, QStringLiteral("123*"));
     }
 
     void aboutBox() {

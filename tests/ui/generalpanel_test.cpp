@@ -184,6 +184,52 @@ private slots:
         QVERIFY(!telephone()->toolTip().isEmpty());
     }
 
+    // The transmitter's number as a file holds it is shown as it is and never rewritten
+    // but by the user's own keys; a character that cannot be dialled stays pointed out.
+    void transmitterNumberIsShownAsStored_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed"); // at the end of the number
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("undialable"); // the character pointed out
+        QTest::newRow("blanks") << QByteArray("8 916 123 45") << "6x" << QByteArray("8 916 123 456")
+                                << "";
+        QTest::newRow("brackets and dashes")
+            << QByteArray("(916)123-45") << "9" << QByteArray("(916)123-459") << "";
+        QTest::newRow("hash and star")
+            << QByteArray("+7916#12*") << "#" << QByteArray("+7916#12*#") << "";
+        QTest::newRow("control character") << QByteArray("12\a34") << "5" << QByteArray("12\a345")
+                                           << "знак 3 — управляющий символ U+0007";
+        QTest::newRow("carriage return") << QByteArray("+7\r916") << "" << QByteArray("+7\r916")
+                                         << "знак 3 — управляющий символ U+000D";
+    }
+    void transmitterNumberIsShownAsStored() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, undialable);
+        f_.record().TxTlfNum = stored.toStdString();
+        f_.click("Разное");
+        f_.click("Общие");
+        QCOMPARE(telephone()->text(), QString::fromLatin1(stored));
+        QCOMPARE(f_.record().TxTlfNum, stored.toStdString());
+        QVERIFY(!f_.changed());
+        const auto pointed = [&] {
+            return undialable.isEmpty() ? telephone()->toolTip().isEmpty()
+                                        : telephone()->toolTip().contains(undialable);
+        };
+        QVERIFY2(pointed(), qPrintable(telephone()->toolTip()));
+        telephone()->setFocus();
+        QTRY_VERIFY(telephone()->hasFocus());
+        telephone()->end(false);
+        test::keyText(telephone(), typed);
+        QCOMPARE(f_.record().TxTlfNum, after.toStdString());
+        QCOMPARE(f_.changed(), after != stored);
+        // The mark stays as long as the number holds the character, the focus gone too.
+        memo()->setFocus();
+        QTRY_VERIFY(memo()->hasFocus());
+        QVERIFY2(pointed(), qPrintable(telephone()->toolTip()));
+    }
+
     void commentsStayAcrossViewsWithoutTrailingEmptyLines() {
         memo()->setFocus();
         QTRY_VERIFY(memo()->hasFocus());

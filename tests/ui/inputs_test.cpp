@@ -3,7 +3,7 @@
 // and key events, and a Save that carries them into the file.
 #include "files/format.h"
 #include "model/input_rules.h"
-#include "window_support.h"
+#include "panel_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,32 +38,19 @@ QPoint clickPoint(QAbstractButton* b) {
     return r.isValid() ? r.center() : QPoint(6, b->height() / 2);
 }
 
-// Types text into a widget key by key, also characters QTest has no key for.
-void type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(w, static_cast<char>(c.unicode()));
-        } else {
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
-    }
-}
-
 } // namespace
 
 class InputsTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
-    QString program_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
+    test::PanelFixture f_;
+    ScriptedPrompts& prompts_ = f_.prompts;
 
-    MainWindow& window() { return *app_->main; }
-    QTreeWidget& tree() { return *child<QTreeWidget>(window(), "TreeView1"); }
-    Configuration& record() { return window().panelContext().record(); }
+    MainWindow& window() { return f_.window(); }
+    QTreeWidget& tree() { return f_.tree(); }
+    Configuration& record() { return f_.record(); }
     Input& input(int n) { return record().Inputs.at(static_cast<std::size_t>(n)); }
-    bool changed() { return window().document().ConfigChanged(); }
+    bool changed() { return f_.changed(); }
 
     QRadioButton* zoneButton(int i) {
         return child<QRadioButton>(window(),
@@ -117,31 +104,19 @@ class InputsTest : public QObject {
         for (qsizetype i = e->text().size(); i > 0; --i) {
             QTest::keyClick(e, Qt::Key_Backspace);
         }
-        type(e, text);
+        test::keyText(e, text);
     }
 
     void clearMark() { window().panelContext().updt1(false); }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        tk::test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-    }
-
-    void init() {
-        prompts_ = ScriptedPrompts{};
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
-    }
+    void initTestCase() { QVERIFY(f_.prepare()); }
+    void init() { f_.open(); }
 
     void cleanup() {
         QVERIFY2(prompts_.log.isEmpty(), qPrintable(prompts_.log.join('\n')));
         QVERIFY(!window().panelContext().fillGuard());
-        prompts_.answers = {Answer::No};
-        app_.reset();
+        f_.close();
     }
 
     void captionsExactly() {
@@ -383,17 +358,88 @@ private slots:
         QCOMPARE(input(2).Flags & InpSiren, 0);
 
         clearMark();
-        // A click on the zone type already chosen keeps the typed event code.
+        // A click on the zone type shown applies it again: its event code replaces the
+        // one typed.
         retype(edit("InpDataRepEvCodeEd"), "602");
         clearMark();
         click(zoneButton(zoneChecked()));
-        QCOMPARE(edit("InpDataRepEvCodeEd")->text(), QStringLiteral("602"));
-        QVERIFY(!changed());
-        click(contactButton(contactChecked()));
+        QCOMPARE(edit("InpDataRepEvCodeEd")->text(), QStringLiteral("130"));
+        QCOMPARE(input(2).EvCode[1], 0x30);
+        QVERIFY(changed());
+        clearMark();
+        click(contactButton(contactChecked())); // the same bits again: no change
         QVERIFY(!changed());
         click(contactButton(ContactNormallyOpen));
         QCOMPARE(input(2).Flags & kContactBits, int(InpNormallyOpen));
         QVERIFY(changed());
+    }
+
+    // A click on the item shown applies that item's bits, also when what is shown was
+    // derived from other bits (a file or a transmitter can hold any).
+    void clickOnTheItemShownAppliesIt_data() {
+        QTest::addColumn<int>("zoneType");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("zoneGroup"); // the zone-type group, or the contact group
+        QTest::addColumn<int>("item");       // the item shown and clicked
+        QTest::addColumn<int>("zoneTypeAfter");
+        QTest::addColumn<int>("flagsAfter");
+        QTest::addColumn<int>("evCodeAfter");  // EvCode bytes as one number
+        QTest::addColumn<int>("contactShown"); // the contact item shown afterwards
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("walk-through from two bits")
+            << 0x09 << 0x10 << true << int(ZoneItemWalkThrough) << 0x08 << 0x10 << 0x0130
+            << int(ContactNormallyOpen) << true;
+        QTest::newRow("arm/disarm from two bits") << 0x11 << 0x24 << true << int(ZoneItemArmDisarm)
+                                                  << 0x10 << 0x12 << 0x0401 << 1 << true;
+        QTest::newRow("normalised walk-through again")
+            << 0x08 << 0x10 << true << int(ZoneItemWalkThrough) << 0x08 << 0x10 << 0x0130
+            << int(ContactNormallyOpen) << true;
+        QTest::newRow("resistor loop shown by the fire marker")
+            << 0x01 << 0x50 << false << int(ContactResistorLoop) << 0x01 << 0x60 << 0x0602
+            << int(ContactResistorLoop) << true;
+        QTest::newRow("resistor loop stored")
+            << 0x01 << 0x20 << false << int(ContactResistorLoop) << 0x01 << 0x20 << 0x0602
+            << int(ContactResistorLoop) << false;
+    }
+    void clickOnTheItemShownAppliesIt() {
+        QFETCH(int, zoneType);
+        QFETCH(int, flags);
+        QFETCH(bool, zoneGroup);
+        QFETCH(int, item);
+        QFETCH(int, zoneTypeAfter);
+        QFETCH(int, flagsAfter);
+        QFETCH(int, evCodeAfter);
+        QFETCH(int, contactShown);
+        QFETCH(bool, marked);
+        input(1).ZoneType = zoneType;
+        input(1).Flags = flags;
+        input(1).EvCode = {0x06, 0x02};
+        showInput(1);
+        QCOMPARE(zoneGroup ? zoneChecked() : contactChecked(), item);
+        click(zoneGroup ? zoneButton(item) : contactButton(item));
+        QCOMPARE(input(1).ZoneType, zoneTypeAfter);
+        QCOMPARE(input(1).Flags, flagsAfter);
+        QCOMPARE(input(1).EvCode[0] << 8 | input(1).EvCode[1], evCodeAfter);
+        QCOMPARE(contactChecked(), contactShown);
+        QCOMPARE(changed(), marked);
+        // Shown again, the view is what the click left.
+        showInput(1);
+        QCOMPARE(contactChecked(), contactShown);
+        QCOMPARE(edit("InpDataRepEvCodeEd")->text(), QString::number(evCodeAfter, 16).right(3));
+    }
+
+    // Under the fire marker the contacts stay a resistor loop: a click on another
+    // contact item says so and the group goes on showing what is stored.
+    void otherContactUnderTheFireMarkerIsPointedOut() {
+        input(1).Flags = 0x50;
+        showInput(1);
+        click(contactButton(ContactNormallyOpen));
+        QCOMPARE(input(1).Flags, 0x50);
+        QCOMPARE(contactChecked(), int(ContactResistorLoop));
+        QVERIFY(child(window(), "Panel100InpContRGrp")->toolTip().contains("пожарный"));
+        click(zoneButton(ZoneItemEntryExit)); // a zone type takes the marker away
+        QCOMPARE(contactChecked(), int(ContactNormallyOpen));
+        QCOMPARE(input(1).Flags, 0x10);
     }
 
     void eventCodeWithPrefix() {
@@ -560,7 +606,7 @@ private slots:
         // Typed where the keyboard sends it: to the focused widget.
         QWidget* focused = QApplication::focusWidget();
         QVERIFY(focused == partition() || focused == line);
-        type(focused, QString::fromUcs4(U"中"));
+        test::keyText(focused, QString::fromUcs4(U"中"));
         QCOMPARE(line->text(), QStringLiteral("1"));
         QVERIFY(partition()->toolTip().contains("Windows-1251"));
         QCOMPARE(input(1).Partition, 1);
@@ -594,7 +640,7 @@ private slots:
         showInput(4);
         click(zoneButton(ZoneItemPerimeter));
 
-        const QString path = scratch_.filePath("inputs.tk515");
+        const QString path = f_.scratch.filePath("inputs.tk515");
         prompts_.files = {path};
         child<QAction>(window(), "Saveas1")->trigger();
         QVERIFY(!changed());

@@ -1,5 +1,9 @@
-// The controls every panel builds on: the spinner and the radio group, alone.
+// The controls every panel builds on: the spinner and the radio group, alone; and
+// the pointing out of a refused key, in every panel of the real window.
+#include "panel_support.h"
 #include "ui/panels/settingspanel.h"
+
+#include <QComboBox>
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -12,7 +16,84 @@ using namespace tk;
 class SettingsPanelTest : public QObject {
     Q_OBJECT
 
+    test::PanelFixture f_;
+
 private slots:
+    void initTestCase() { QVERIFY(f_.prepare()); }
+    void cleanup() {
+        if (f_.app) {
+            f_.close();
+        }
+    }
+
+    // A refused key is pointed out in the panel's hint, which covers no other control
+    // and lets the click meant for the next control through; once the focus goes
+    // there, the pink mark goes too.
+    void refusedKeyHintTakesNoClick_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("next");
+        const auto row = [](const char* view, const char* control, const char* typed,
+                            const char* next) {
+            QTest::newRow(control) << QString::fromUtf8(view) << QByteArray(control)
+                                   << QString::fromUtf8(typed) << QByteArray(next);
+        };
+        row("Общие", "Panel000TxTlfNumEd", "a", "Panel000CommentsMemo");
+        row("Общие", "Panel000TxSerialNumEd", "1234567890123456", "Panel000TxTlfNumEd");
+        row("Постановка/Снятие", "ObjName1Edit", "g", "ObjName2Edit");
+        row("Постановка/Снятие", "TimeOfInpEdit", "-", "TimeOfOutEdit");
+        row("Постановка/Снятие", "TimeOfAlarmSecEdit", "x", "ArmWithOpenedDoorCb");
+        row("Периодический тест", "TimeOfPTHrEdit", "x", "TimeOfPTMinEdit");
+        row("Разное", "NumOfAttemptsCallMainComboBox", "x", "iSvingerComboBox");
+        row("Вход 1", "InpPartNumComboBox", "x", "InpDataRepObjNumEd");
+        row("Раздела 1", "Panel011_7PartNumComboBox", "x", "SGtelAD");
+    }
+    void refusedKeyHintTakesNoClick() {
+        QFETCH(QString, view);
+        QFETCH(QByteArray, control);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, next);
+        f_.open();
+        f_.click(qPrintable(view));
+        QWidget* target = f_.get(control.constData());
+        auto* combo = qobject_cast<QComboBox*>(target);
+        QLineEdit* edit = combo != nullptr ? combo->lineEdit() : qobject_cast<QLineEdit*>(target);
+        f_.typeInto(edit, QString());
+        edit->end(false);
+        test::keyText(edit, typed);
+        QVERIFY2(!target->toolTip().isEmpty(), "not pointed out");
+
+        QWidget* panel = target->parentWidget();
+        while (qobject_cast<SettingsPanel*>(panel) == nullptr) {
+            panel = panel->parentWidget();
+        }
+        QWidget* hint = f_.get(qPrintable(panel->objectName() + QStringLiteral("Hint")));
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->property("text").toString(), target->toolTip());
+        const QRect place = hint->geometry();
+        QVERIFY(panel->rect().contains(place));
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            const bool leaf = w->findChildren<QWidget*>().isEmpty() || w == target ||
+                              qobject_cast<QComboBox*>(w) != nullptr;
+            if (w == hint || !leaf || !w->isVisible() || target->isAncestorOf(w)) {
+                continue;
+            }
+            const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
+            QVERIFY2(!r.intersects(place), qPrintable(w->objectName()));
+        }
+        // The click meant for the next control reaches it.
+        QWidget* nextControl = f_.get(next.constData());
+        const QPoint centre = nextControl->mapTo(panel, nextControl->rect().center());
+        QWidget* under = panel->childAt(centre);
+        QVERIFY(under == nextControl || nextControl->isAncestorOf(under));
+        QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(panel, centre));
+        QTRY_VERIFY(nextControl->hasFocus() ||
+                    nextControl->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(target->toolTip().isEmpty());
+        QVERIFY(!hint->isVisible());
+    }
+
     // The arrows move one step and never wrap; only a move emits; setPosition never.
     void upDownStepsWithinItsRangeOnly() {
         QWidget host;

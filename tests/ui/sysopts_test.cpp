@@ -55,8 +55,14 @@ class SysOptsTest : public QObject {
         clickNode(*tree, item);
     }
 
-    // Replaces the whole text of an edit by typing, as a user does after Ctrl+A.
+    // Replaces the whole text of an edit by typing, as a user does after Ctrl+A; a text
+    // that begins with "<" is typed in front of the text instead.
     static void retype(QLineEdit* edit, const QString& text) {
+        if (text.startsWith(u'<')) {
+            QTest::keyClick(edit, Qt::Key_Home);
+            QTest::keyClicks(edit, text.mid(1));
+            return;
+        }
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         if (text.isEmpty()) {
             QTest::keyClick(edit, Qt::Key_Backspace);
@@ -490,6 +496,59 @@ private slots:
         QTest::newRow("minutes letter") << 2 << 40 << m << true << "4a"
                                         << "2"
                                         << "4a" << 2 << 40 << false << true;
+        // No minutes on top of 24 hours, however they come.
+        QTest::newRow("minutes 50 pasted at 24 h") << 24 << 0 << m << true << "50"
+                                                   << "24"
+                                                   << "0" << 24 << 0 << false << true;
+        QTest::newRow("minutes 5 typed before the 0 at 24 h") << 24 << 0 << m << false << "<5"
+                                                              << "24"
+                                                              << "0" << 24 << 0 << false << true;
+        QTest::newRow("minutes 0 at 24 h") << 24 << 0 << m << false << "0"
+                                           << "24"
+                                           << "0" << 24 << 0 << false << false;
+    }
+
+    // A text the panels did not take gives way to the stored value once the control
+    // is left and before every command, also one that takes no focus (a shortcut).
+    void textNotTakenGivesWayBeforeACommand_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("shortcut"); // Ctrl+S, or Tab
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, const char* view, const char* control,
+                            const char* typed, bool shortcut, const char* shown) {
+            QTest::newRow(name) << QString::fromUtf8(view) << QString::fromUtf8(control)
+                                << QString::fromUtf8(typed) << shortcut << QString::fromUtf8(shown);
+        };
+        row("hours emptied, Ctrl+S", "Периодический тест", "TimeOfPTHrEdit", "", true, "1");
+        row("minutes no number, Ctrl+S", "Периодический тест", "TimeOfPTMinEdit", "x", true, "0");
+        row("minutes no number, Tab", "Периодический тест", "TimeOfPTMinEdit", "x", false, "0");
+        row("attempts emptied, Ctrl+S", "Разное", "NumOfAttemptsCallMainComboBox", "", true, "5");
+        row("swinger no number, Tab", "Разное", "iSvingerComboBox", "x", false, "5");
+    }
+    void textNotTakenGivesWayBeforeACommand() {
+        QFETCH(QString, view);
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(bool, shortcut);
+        QFETCH(QString, shown);
+        click(qPrintable(view));
+        QWidget* target = w(qPrintable(control));
+        auto* combo = qobject_cast<QComboBox*>(target);
+        QLineEdit* edit = combo != nullptr ? combo->lineEdit() : qobject_cast<QLineEdit*>(target);
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        retype(edit, typed);
+        QCOMPARE(edit->text(), typed);
+        prompts_.files = {scratch_.filePath(QStringLiteral("given way.t61"))};
+        QTest::keyClick(edit, shortcut ? Qt::Key_S : Qt::Key_Tab,
+                        shortcut ? Qt::ControlModifier : Qt::NoModifier);
+        QCOMPARE(edit->text(), shown);
+        QVERIFY(!pointedOut(target));
+        QVERIFY(!fillGuard());
     }
     void typedAndPastedPeriods() {
         QFETCH(int, hours);

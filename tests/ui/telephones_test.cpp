@@ -290,17 +290,27 @@ private slots:
     void telephoneDialogSetsAndCancels() {
         setTelephones({});
         show("Входа 3");
+        // "#" has no nibble in the packed number: the dialog does not take it.
         editTelephone(3, QStringLiteral("+7900*1#"));
-        QCOMPARE(record().TelNum[3], Text("+7900*1#"));
+        QCOMPARE(record().TelNum[3], Text("+7900*1"));
         QCOMPARE(child<QTableWidget>(window(), "LVtel")->item(3, 0)->text(),
-                 QStringLiteral("+7900*1#"));
+                 QStringLiteral("+7900*1"));
         QCOMPARE(picture(grid("SGtelN")), QStringLiteral("##/##/##/#./##/##/"));
         QVERIFY(changed());
 
         window().document().updt1(false);
         editTelephone(3, QStringLiteral("555"), false);
-        QCOMPARE(record().TelNum[3], Text("+7900*1#"));
+        QCOMPARE(record().TelNum[3], Text("+7900*1"));
         QVERIFY(!changed());
+
+        // Sixteen characters stay readable in the list: drawn whole, and in the tool tip.
+        editTelephone(0, QStringLiteral("54+0686+*1234567"));
+        auto& list = *child<QTableWidget>(window(), "LVtel");
+        QTableWidgetItem* item = list.item(0, 0);
+        QCOMPARE(item->text(), QStringLiteral("54+0686+*1234567"));
+        QVERIFY(item->toolTip().startsWith(QStringLiteral("54+0686+*1234567\n")));
+        QVERIFY(QFontMetrics(item->font()).horizontalAdvance(item->text()) + 10 <=
+                list.visualItemRect(item).width());
     }
 
     void listKeysAndEmptyPlaces() {

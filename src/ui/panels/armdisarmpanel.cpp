@@ -131,16 +131,18 @@ ArmDisarmPanel::ArmDisarmPanel(PanelContext& ctx, QWidget* parent)
     connect(ArmWithOpenedDoorCb, &QCheckBox::clicked, this,
             &ArmDisarmPanel::ArmWithOpenedDoorCbClick);
 
-    // A number left half typed ("1" on the way to "160") is written out in full when
-    // the edit is left.
-    connect(TimeOfInpEdit, &QLineEdit::editingFinished, this,
-            [this] { showFieldAgain(TimeOfInpEdit, record().TimeOfInp); });
-    connect(TimeOfOutEdit, &QLineEdit::editingFinished, this,
-            [this] { showFieldAgain(TimeOfOutEdit, record().TimeOfOut); });
-    connect(TimeOfAlarmMinEdit, &QLineEdit::editingFinished, this,
-            [this] { showFieldAgain(TimeOfAlarmMinEdit, record().TimeOfAlarmMin); });
-    connect(TimeOfAlarmSecEdit, &QLineEdit::editingFinished, this,
-            [this] { showFieldAgain(TimeOfAlarmSecEdit, record().TimeOfAlarmSec); });
+    // A number left half typed ("1" on the way to "160") stays while the user types; once
+    // the edit is left, and before every command, it shows what is stored.
+    const std::pair<QLineEdit*, std::int32_t Configuration::*> shown[] = {
+        {TimeOfInpEdit, &Configuration::TimeOfInp},
+        {TimeOfOutEdit, &Configuration::TimeOfOut},
+        {TimeOfAlarmMinEdit, &Configuration::TimeOfAlarmMin},
+        {TimeOfAlarmSecEdit, &Configuration::TimeOfAlarmSec},
+    };
+    for (const auto& [edit, field] : shown) {
+        whenDone(edit,
+                 [this, edit = edit, field = field] { showFieldAgain(edit, record().*field); });
+    }
 
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &ArmDisarmPanel::focusChanged);
     // Save, a write to the transmitter, New, Open, closing and a tree click finish an
@@ -273,19 +275,28 @@ void ArmDisarmPanel::DelayEditChange(const Delay& d, const QString& text) {
     }
 }
 
-void ArmDisarmPanel::TimeOfAlarmMinUpDownClick() {
-    write([&](Configuration& cfg) {
-        const ad::Siren siren = ad::SirenMinutesSpun(TimeOfAlarmMinUpDown->position(),
-                                                     TimeOfAlarmSecEdit->text() == u"0");
+bool ArmDisarmPanel::storeSiren(Configuration& cfg, const ad::Siren& siren, bool showMinutes) {
+    TimeOfAlarmMinUpDown->setPosition(siren.minutes);
+    if (showMinutes) {
         clearPointOut(TimeOfAlarmMinEdit);
         TimeOfAlarmMinEdit->setText(number(siren.minutes));
-        if (siren.seconds) {
-            clearPointOut(TimeOfAlarmSecEdit);
-            TimeOfAlarmSecUpDown->setPosition(*siren.seconds);
-            TimeOfAlarmSecEdit->setText(number(*siren.seconds));
-            cfg.TimeOfAlarmSec = *siren.seconds;
-        }
-        cfg.TimeOfAlarmMin = siren.minutes;
+    }
+    bool changed = cfg.TimeOfAlarmMin != siren.minutes;
+    cfg.TimeOfAlarmMin = siren.minutes;
+    if (siren.seconds) {
+        clearPointOut(TimeOfAlarmSecEdit);
+        TimeOfAlarmSecUpDown->setPosition(*siren.seconds);
+        TimeOfAlarmSecEdit->setText(number(*siren.seconds));
+        changed = changed || cfg.TimeOfAlarmSec != *siren.seconds;
+        cfg.TimeOfAlarmSec = *siren.seconds;
+    }
+    return changed;
+}
+
+void ArmDisarmPanel::TimeOfAlarmMinUpDownClick() {
+    write([&](Configuration& cfg) {
+        return storeSiren(
+            cfg, ad::SirenMinutesSet(TimeOfAlarmMinUpDown->position(), cfg.TimeOfAlarmSec), true);
     });
 }
 
@@ -307,39 +318,21 @@ void ArmDisarmPanel::TimeOfAlarmMinEditChange(const QString& text) {
     }
     clearPointOut(TimeOfAlarmMinEdit);
     write([&](Configuration& cfg) {
-        const ad::Siren siren = ad::SirenMinutesTyped(typed.value);
-        TimeOfAlarmMinUpDown->setPosition(siren.minutes);
-        if (!ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxMinutes)) {
-            TimeOfAlarmMinEdit->setText(number(siren.minutes));
-        }
-        bool changed = cfg.TimeOfAlarmMin != siren.minutes;
-        if (siren.seconds) {
-            clearPointOut(TimeOfAlarmSecEdit);
-            TimeOfAlarmSecUpDown->setPosition(*siren.seconds);
-            TimeOfAlarmSecEdit->setText(number(*siren.seconds));
-            changed = changed || cfg.TimeOfAlarmSec != *siren.seconds;
-            cfg.TimeOfAlarmSec = *siren.seconds;
-        }
-        cfg.TimeOfAlarmMin = siren.minutes;
-        return changed;
+        const ad::Siren siren = ad::SirenMinutesSet(typed.value, cfg.TimeOfAlarmSec);
+        return storeSiren(cfg, siren, !ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxMinutes));
     });
 }
 
 void ArmDisarmPanel::TimeOfAlarmSecUpDownClick() {
     write([&](Configuration& cfg) {
-        const std::optional<std::int32_t> s = ad::SirenSecondsSpun(
-            TimeOfAlarmSecUpDown->position(), TimeOfAlarmMinEdit->text() == u"10",
-            TimeOfAlarmMinEdit->text() == u"0");
+        const std::optional<std::int32_t> s =
+            ad::SirenSecondsSet(TimeOfAlarmSecUpDown->position(), cfg.TimeOfAlarmMin);
         if (!s) {
             // Ten minutes take no seconds: the spinner goes back to the field.
             TimeOfAlarmSecUpDown->setPosition(cfg.TimeOfAlarmSec);
             return false;
         }
-        clearPointOut(TimeOfAlarmSecEdit);
-        TimeOfAlarmSecUpDown->setPosition(*s);
-        TimeOfAlarmSecEdit->setText(number(*s));
-        cfg.TimeOfAlarmSec = *s;
-        return true;
+        return storeSiren(cfg, {cfg.TimeOfAlarmMin, *s}, false);
     });
 }
 
@@ -352,23 +345,26 @@ void ArmDisarmPanel::TimeOfAlarmSecEditChange(const QString& text) {
         return;
     }
     const ad::Typed typed = ad::CappedFromText(latin(text), ad::kSirenMaxSeconds);
-    if (typed.refused) {
-        guarded([&] { TimeOfAlarmSecEdit->setText(number(record().TimeOfAlarmSec)); });
-        pointOut(
-            TimeOfAlarmSecEdit,
-            QStringLiteral("Время звучания сирены: от 0 до %1 сек.").arg(ad::kSirenMaxSeconds));
+    const std::optional<std::int32_t> s =
+        typed.refused ? std::nullopt : ad::SirenSecondsSet(typed.value, record().TimeOfAlarmMin);
+    if (!s) {
+        refuse(
+            TimeOfAlarmSecEdit, record().TimeOfAlarmSec,
+            typed.refused
+                ? QStringLiteral("Время звучания сирены: от 0 до %1 сек.").arg(ad::kSirenMaxSeconds)
+                : QStringLiteral("Время звучания сирены: не больше %1 мин.; "
+                                 "при %1 мин. секунд нет.")
+                      .arg(ad::kSirenMaxMinutes));
         return;
     }
     clearPointOut(TimeOfAlarmSecEdit);
     write([&](Configuration& cfg) {
-        const std::int32_t s =
-            ad::SirenSecondsTyped(typed.value, TimeOfAlarmMinEdit->text() == u"0");
-        TimeOfAlarmSecUpDown->setPosition(s);
-        if (s != typed.value || !ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxSeconds)) {
-            TimeOfAlarmSecEdit->setText(number(s));
+        TimeOfAlarmSecUpDown->setPosition(*s);
+        if (*s != typed.value || !ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxSeconds)) {
+            TimeOfAlarmSecEdit->setText(number(*s));
         }
-        const bool changed = cfg.TimeOfAlarmSec != s;
-        cfg.TimeOfAlarmSec = s;
+        const bool changed = cfg.TimeOfAlarmSec != *s;
+        cfg.TimeOfAlarmSec = *s;
         return changed;
     });
 }
@@ -405,10 +401,13 @@ void ArmDisarmPanel::refuse(QLineEdit* edit, std::int32_t value, const QString& 
 }
 
 void ArmDisarmPanel::showFieldAgain(QLineEdit* edit, std::int32_t value) {
-    if (context().fillGuard() || edit->text() == number(value)) {
+    if (edit->text() == number(value)) {
         return;
     }
-    guarded([&] { edit->setText(number(value)); });
+    // Also while a command holds FillGuard: the handlers ignore the new text.
+    FillGuard guard(context());
+    edit->setText(number(value));
+    clearPointOut(edit);
 }
 
 void ArmDisarmPanel::focusChanged(QWidget* old, QWidget* now) {

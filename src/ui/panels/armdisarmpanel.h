@@ -1,6 +1,7 @@
 // Panel010: object number, entry and exit delays, siren time, arming options.
 #pragma once
 
+#include "model/armdisarm_rules.h"
 #include "ui/panels/settingspanel.h"
 
 #include <QMetaObject>
@@ -51,8 +52,12 @@ private:
 
     // A typed number outside the edit's range, or no number where one is needed.
     void refuse(QLineEdit* edit, std::int32_t value, const QString& reason);
-    // Leaving an edit shows the field it stands for, written the way it is kept.
+    // Leaving an edit, and every command, shows the field it stands for, written the
+    // way it is kept.
     void showFieldAgain(QLineEdit* edit, std::int32_t value);
+    // Stores a siren duration and shows it (the minutes edit only when showMinutes);
+    // runs under FillGuard. True when the record changed.
+    bool storeSiren(Configuration& cfg, const armdisarm::Siren& siren, bool showMinutes);
     void focusChanged(QWidget* old, QWidget* now);
 
     QLabel* ObjNameLabel;

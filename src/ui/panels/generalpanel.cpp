@@ -1,5 +1,7 @@
 #include "ui/panels/generalpanel.h"
 
+#include "link/modem_session.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +47,8 @@ GeneralPanel::GeneralPanel(PanelContext& ctx, QWidget* parent)
     limitText(Panel000TxTlfNumEd, kTelephoneMax, kTelephoneCharacters);
     connect(Panel000TxTlfNumEd, &QLineEdit::textChanged, this,
             &GeneralPanel::Panel000TxTlfNumEdChange);
+    // After limitText's own handler, which clears a note once the user types on.
+    connect(Panel000TxTlfNumEd, &QLineEdit::textEdited, this, &GeneralPanel::showUndialable);
 
     Panel000TxVerLabel =
         addLabel(QStringLiteral("Panel000TxVerLabel"), kVersionCaption, this, {16, 112}, kBold13);
@@ -107,7 +111,9 @@ void GeneralPanel::setobsch() {
     clearPointOuts();
     Configuration& cfg = record();
     Panel000TxSerialNumEd->setText(fromRecordText(cfg.TxSerialNum));
+    // The number as the file holds it, also characters the edit does not let one type.
     Panel000TxTlfNumEd->setText(fromRecordText(cfg.TxTlfNum));
+    showUndialable();
     Panel000TxVerLabel->setText(kVersionCaption + fromRecordText(cfg.TxVersion));
     Panel000TxVerLabel->adjustSize();
     // A line that holds a line break shows as several lines; the record takes them so,
@@ -161,6 +167,28 @@ void GeneralPanel::Panel000TxTlfNumEdChange(const QString& text) {
         cfg.TxTlfNum = *number;
         return true;
     });
+}
+
+QString GeneralPanel::undialableText(const QString& number) {
+    for (qsizetype i = 0; i < number.size(); ++i) {
+        const QChar c = number.at(i);
+        // The remote commands' own rule decides, character by character.
+        if (!link::DialableTelephone(QString(c).toStdString())) {
+            return QStringLiteral("Номер нельзя набрать: знак %1 — управляющий символ U+%2. "
+                                  "Удаленные чтение и запись такой номер не примут.")
+                .arg(i + 1)
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+        }
+    }
+    return {};
+}
+
+void GeneralPanel::showUndialable() {
+    // Every other mark is gone by now (a fill clears them, and so does typing on).
+    const QString reason = undialableText(Panel000TxTlfNumEd->text());
+    if (!reason.isEmpty()) {
+        pointOut(Panel000TxTlfNumEd, reason, Mark::Lasting);
+    }
 }
 
 void GeneralPanel::Panel000CommentsMemoChange() {

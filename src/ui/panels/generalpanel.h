@@ -27,12 +27,17 @@ public:
     static std::vector<Text> memoLines(const QString& text);
     // Comment lines with every line break inside them split into lines of their own.
     static std::vector<Text> splitCommentLines(const std::vector<Text>& lines);
+    // Why the transmitter's number cannot be dialled (it holds a control character,
+    // which the remote commands refuse), or nothing when it can.
+    static QString undialableText(const QString& number);
 
 private:
     bool Panel000TxSerialNumEdKeyPress(QKeyEvent* event);
     void Panel000TxSerialNumEdChange(const QString& text);
     void Panel000TxTlfNumEdChange(const QString& text);
     void Panel000CommentsMemoChange();
+    // Points out, for as long as the number holds it, a character that cannot be dialled.
+    void showUndialable();
 
     QLabel* Panel000Label1;
     QLineEdit* Panel000TxSerialNumEd;

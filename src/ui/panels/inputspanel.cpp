@@ -130,8 +130,7 @@ InputsPanel::InputsPanel(PanelContext& ctx, QWidget* parent)
     connect(objNum_, &QLineEdit::textChanged, this, &InputsPanel::InpDataRepObjNumEdChange);
     connect(evCode_, &QLineEdit::textChanged, this, &InputsPanel::InpDataRepEvCodeEdChange);
     connect(partition_, &QComboBox::editTextChanged, this, &InputsPanel::InpPartNumComboBoxChange);
-    connect(partition_->lineEdit(), &QLineEdit::editingFinished, this,
-            &InputsPanel::InpPartNumComboBoxExit);
+    whenDone(partition_->lineEdit(), [this] { InpPartNumComboBoxExit(); });
     onKeyPress(objNum_, [this](QKeyEvent* e) { return InpDataRepObjNumEdKeyPress(e); });
     onKeyPress(evCode_, [this](QKeyEvent* e) { return InpDataRepEvCodeEdKeyPress(e); });
     // The combo hands its keys to its edit directly, past the edit's filters: both
@@ -182,8 +181,7 @@ void InputsPanel::setinp(int n) {
     editor().CurInput = n;
 
     showZoneDependent(in);
-    shownZoneItem_ = ZoneItemOf(in.ZoneType);
-    zoneTypes_->setItemIndex(shownZoneItem_);
+    zoneTypes_->setItemIndex(ZoneItemOf(in.ZoneType));
     siren_->setChecked(HasSiren(in));
 
     objNum_->setText(QString::fromLatin1(ObjNumDigits(in)));
@@ -210,8 +208,7 @@ void InputsPanel::showZoneDependent(const Input& in) {
     siren_->setEnabled(!armDisarm);
     evCode_->setEnabled(!armDisarm);
     showContactList(ContactListFor(in.ZoneType));
-    shownContactItem_ = ContactItemOf(in);
-    contacts_->setItemIndex(shownContactItem_);
+    contacts_->setItemIndex(ContactItemOf(in));
 }
 
 void InputsPanel::showPartition(const Input& in) {
@@ -228,29 +225,43 @@ void InputsPanel::showPartition(const Input& in) {
 }
 
 void InputsPanel::Panel100InpZoneTypeRGrpClick() {
+    // A click always applies the item's bits, also on the item shown: what is shown
+    // may be derived from other bits (0x09 shows as "проходная").
     Input* in = current();
     const int item = zoneTypes_->itemIndex();
-    if (in == nullptr || item == kNoItem || item == shownZoneItem_) {
-        return; // a click on the item already chosen changes nothing
+    if (in == nullptr || item == kNoItem) {
+        return;
     }
     write([&](Configuration&) {
+        const Input before = *in;
         ChooseZoneType(*in, item, editor().CurInput);
-        shownZoneItem_ = item;
         showZoneDependent(*in);
         evCode_->setText(QString::fromLatin1(EvCodeDigits(*in)));
         siren_->setChecked(HasSiren(*in));
+        return !(*in == before);
     });
 }
 
 void InputsPanel::Panel100InpContRGrpClick() {
     Input* in = current();
     const int item = contacts_->itemIndex();
-    if (in == nullptr || item == kNoItem || item == shownContactItem_) {
+    if (in == nullptr || item == kNoItem) {
         return;
     }
     write([&](Configuration&) {
+        const Input before = *in;
         ChooseContactType(*in, shownList_, item);
-        shownContactItem_ = item;
+        // The group shows what is now stored: the fire marker keeps a resistor loop
+        // whatever the contact bits say, until a zone type is chosen.
+        const int shown = ContactItemOf(*in);
+        contacts_->setItemIndex(shown);
+        if (shown != item) {
+            pointOut(contacts_, QStringLiteral("У входа пожарный признак: контакты остаются "
+                                               "шлейфовыми, пока не выбран тип зоны."));
+        } else {
+            clearPointOut(contacts_);
+        }
+        return !(*in == before);
     });
 }
 

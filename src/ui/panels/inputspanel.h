@@ -61,8 +61,6 @@ private:
     QLineEdit* inpNum_;      // InpDataRepInputNumEd
     QLineEdit* partNum_;     // InpDataRepPartNumEd
     ContactList shownList_ = ContactList::Ordinary;
-    int shownZoneItem_ = kNoItem;
-    int shownContactItem_ = kNoItem;
 };
 
 } // namespace tk

@@ -74,6 +74,21 @@ OtherPanel::OtherPanel(PanelContext& ctx, QWidget* parent)
             &OtherPanel::NumOfAttemptsCallMainComboBoxChange);
     connect(iSvingerComboBox, &QComboBox::editTextChanged, this,
             &OtherPanel::iSvingerComboBoxChange);
+    // A text that was not taken (empty, no number) gives way to the stored count once
+    // the combo is left, and before every command.
+    const std::pair<QComboBox*, std::int32_t Configuration::*> counts[] = {
+        {NumOfAttemptsCallMainComboBox, &Configuration::NumOfAttemptsCallMain},
+        {iSvingerComboBox, &Configuration::SvingerCount},
+    };
+    for (const auto& [combo, field] : counts) {
+        whenDone(combo->lineEdit(), [this, combo = combo, field = field] {
+            if (combo->currentText() != QString::number(record().*field)) {
+                FillGuard guard(context());
+                showCount(combo, record().*field);
+                clearPointOut(combo);
+            }
+        });
+    }
 }
 
 void OtherPanel::setother() {

@@ -2,6 +2,7 @@
 
 #include "model/cp1251.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +14,8 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
-#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -26,6 +27,7 @@ namespace {
 constexpr int kTitleHeight = 24;
 constexpr char kPointedOut[] = "tkPointedOut";
 constexpr char kKeepNote[] = "tkKeepNote"; // the note of a cut paste outlives its own edit
+constexpr char kLasting[] = "tkLasting";   // a mark that the focus leaving keeps
 
 QFont fontOf(const QWidget* parent, SettingsPanel::Font font) {
     QFont f = parent->font();
@@ -58,34 +60,26 @@ private:
 };
 
 // Accepts only texts the record can keep: Windows-1251 characters, at most
-// maxLength of them. With an `allowed` set, other characters are dropped from what is
-// pasted (typed ones never get here: the key filter swallows them) and `stripped` is
-// told. The reason for the last refusal is kept for the message.
+// maxLength of them. With an `allowed` set, other characters are dropped from what
+// comes in (a paste; typed ones never get here: the key filter swallows them) and
+// `stripped` is told; the characters the edit held before stay as they were, so a
+// number shown from the record is never rewritten by an edit next to it. While
+// `filling` says so, a text is taken as it is: a fill shows the record unchanged. The
+// reason for the last refusal is kept for the message.
 class RecordTextValidator : public QValidator {
 public:
-    RecordTextValidator(int maxLength, QString allowed, std::function<void()> stripped,
-                        QObject* parent)
+    RecordTextValidator(int maxLength, QString allowed, std::function<bool()> filling,
+                        std::function<void()> stripped, QObject* parent)
         : QValidator(parent), maxLength_(maxLength), allowed_(std::move(allowed)),
-          stripped_(std::move(stripped)) {}
+          filling_(std::move(filling)), stripped_(std::move(stripped)) {}
 
     State validate(QString& input, int& pos) const override {
+        if (filling_()) {
+            previous_ = input;
+            return Acceptable;
+        }
         if (!allowed_.isEmpty()) {
-            QString kept;
-            int keptPos = pos;
-            for (qsizetype i = 0; i < input.size(); ++i) {
-                if (allowed_.contains(input.at(i))) {
-                    kept += input.at(i);
-                } else if (i < pos) {
-                    --keptPos;
-                }
-            }
-            if (kept.size() != input.size()) {
-                input = kept;
-                pos = keptPos;
-                if (stripped_) {
-                    stripped_();
-                }
-            }
+            keepAllowedOfTheNewPart(input, pos);
         }
         if (maxLength_ > 0 && input.size() > maxLength_) {
             reason_ = QStringLiteral("Не более %1 символов.").arg(maxLength_);
@@ -96,17 +90,57 @@ public:
             reason_ = SettingsPanel::refusedCharacterText(bad);
             return Invalid;
         }
+        previous_ = input;
         return Acceptable;
     }
 
     const QString& reason() const { return reason_; }
 
 private:
+    // The new part is what lies between the text's common start and end with the
+    // text accepted before.
+    void keepAllowedOfTheNewPart(QString& input, int& pos) const {
+        const qsizetype n = input.size();
+        const qsizetype m = previous_.size();
+        qsizetype head = 0;
+        while (head < n && head < m && input.at(head) == previous_.at(head)) {
+            ++head;
+        }
+        qsizetype tail = 0;
+        while (tail < n - head && tail < m - head &&
+               input.at(n - 1 - tail) == previous_.at(m - 1 - tail)) {
+            ++tail;
+        }
+        QString kept = input.left(head);
+        int keptPos = pos;
+        for (qsizetype i = head; i < n - tail; ++i) {
+            if (allowed_.contains(input.at(i))) {
+                kept += input.at(i);
+            } else if (i < pos) {
+                --keptPos;
+            }
+        }
+        kept += input.right(tail);
+        if (kept.size() != n) {
+            input = kept;
+            pos = keptPos;
+            if (stripped_) {
+                stripped_();
+            }
+        }
+    }
+
     int maxLength_;
     QString allowed_;
+    std::function<bool()> filling_;
     std::function<void()> stripped_;
+    mutable QString previous_;
     mutable QString reason_;
 };
+
+constexpr int kHintGap = 4;
+constexpr int kHintMaxWidth = 320;
+constexpr int kHintShownMs = 8000;
 
 } // namespace
 
@@ -224,9 +258,13 @@ SettingsPanel::SettingsPanel(PanelContext& ctx, const QString& name, QWidget* pa
     setObjectName(name);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     hide();
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &SettingsPanel::focusChanged);
 }
 
-SettingsPanel::~SettingsPanel() = default;
+SettingsPanel::~SettingsPanel() {
+    // The controls lose the focus as they go; by then this panel is no more.
+    disconnect(focusWatch_);
+}
 
 void SettingsPanel::hideWithSubPanels() {
     hide();
@@ -375,7 +413,7 @@ bool SettingsPanel::isBackspace(const QKeyEvent* event) {
 void SettingsPanel::limitText(QLineEdit* edit, int maxLength, const QString& allowed) {
     const QString onlyAllowed = QStringLiteral("Допустимы только символы %1").arg(allowed);
     auto* validator = new RecordTextValidator(
-        maxLength, allowed,
+        maxLength, allowed, [this] { return ctx_.fillGuard(); },
         [this, edit, onlyAllowed] {
             if (!ctx_.fillGuard()) {
                 pointOut(edit, onlyAllowed);
@@ -407,6 +445,11 @@ void SettingsPanel::limitText(QLineEdit* edit, int maxLength, const QString& all
             clearPointOut(edit);
         }
     });
+}
+
+void SettingsPanel::whenDone(QLineEdit* edit, std::function<void()> done) {
+    connect(edit, &QLineEdit::editingFinished, this, done);
+    ctx_.addEditFinisher(this, std::move(done));
 }
 
 bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
@@ -448,28 +491,126 @@ bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
     return true;
 }
 
-void SettingsPanel::pointOut(QWidget* control, const QString& reason) {
+void SettingsPanel::pointOut(QWidget* control, const QString& reason, Mark mark) {
     if (!control->property(kPointedOut).toBool()) {
         control->setProperty(kPointedOut, true);
         QPalette p = control->palette();
         p.setColor(QPalette::Base, QColor(0xFF, 0xD0, 0xD0));
         control->setPalette(p);
     }
+    control->setProperty(kLasting, mark == Mark::Lasting);
     control->setToolTip(reason);
-    if (control->isVisible()) {
-        QToolTip::showText(control->mapToGlobal(QPoint(0, control->height())), reason, control);
+    if (!control->isVisible()) {
+        return;
     }
+    if (hint_ == nullptr) {
+        hint_ = named(new QLabel(this), objectName() + QStringLiteral("Hint"));
+        hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        hint_->setFocusPolicy(Qt::NoFocus);
+        hint_->setWordWrap(true);
+        hint_->setMargin(2);
+        hint_->setFrameStyle(QFrame::Box | QFrame::Plain);
+        hint_->setForegroundRole(QPalette::ToolTipText);
+        hint_->setBackgroundRole(QPalette::ToolTipBase);
+        hint_->setAutoFillBackground(true);
+        hint_->hide();
+        hintTimer_ = new QTimer(this);
+        hintTimer_->setSingleShot(true);
+        connect(hintTimer_, &QTimer::timeout, hint_, &QWidget::hide);
+    }
+    hint_->setText(reason);
+    hint_->setGeometry(hintPlace(control));
+    hint_->raise();
+    hint_->show();
+    hintFor_ = control;
+    hintTimer_->start(kHintShownMs);
+}
+
+QRect SettingsPanel::hintPlace(const QWidget* control) const {
+    const QRect c(control->mapTo(this, QPoint(0, 0)), control->size());
+    const QRect area = rect().adjusted(kHintGap, kHintGap, -kHintGap, -kHintGap);
+    // The text on as few lines as fit, or wrapped to the room from the control's left
+    // edge to the panel's, which keeps it close under or over the control.
+    const int frame = 2 * (hint_->frameWidth() + hint_->margin());
+    const int wide = std::min({hint_->fontMetrics().horizontalAdvance(hint_->text()) + frame + 2,
+                               kHintMaxWidth, std::max(area.width(), 1)});
+    const int narrow = std::clamp(area.right() + 1 - c.left(), std::min(wide, 120), wide);
+    const QSize sizes[] = {{wide, hint_->heightForWidth(wide)},
+                           {narrow, hint_->heightForWidth(narrow)}};
+    const QSize size = sizes[0];
+    QList<QRect> taken;
+    for (const QWidget* w : findChildren<QWidget*>()) {
+        // Frames that only hold controls, and the control's own containers, take no
+        // room of their own.
+        if (w == hint_ || !w->isVisibleTo(this) || subPanels_.contains(const_cast<QWidget*>(w)) ||
+            w == control || w->isAncestorOf(control) || control->isAncestorOf(w)) {
+            continue;
+        }
+        taken << QRect(w->mapTo(this, QPoint(0, 0)), w->size());
+    }
+    const auto free = [&](const QRect& r) {
+        return area.contains(r) && std::none_of(taken.begin(), taken.end(),
+                                                [&](const QRect& t) { return t.intersects(r); });
+    };
+    const QRect right(QPoint(c.right() + 1 + kHintGap, c.top()), size);
+    if (free(right)) {
+        return right;
+    }
+    const auto leftFor = [&](QSize sz) {
+        return std::clamp(c.left(), area.left(),
+                          std::max(area.left(), area.right() + 1 - sz.width()));
+    };
+    // Below the control, then above it, as close as the other controls allow.
+    for (int dy = 0; c.bottom() + 1 + kHintGap + dy <= area.bottom(); dy += 2) {
+        for (const QSize sz : sizes) {
+            if (const QRect r(QPoint(leftFor(sz), c.bottom() + 1 + kHintGap + dy), sz); free(r)) {
+                return r;
+            }
+        }
+    }
+    for (int dy = 0; c.top() - kHintGap - dy >= area.top(); dy += 2) {
+        for (const QSize sz : sizes) {
+            if (const QRect r(QPoint(leftFor(sz), c.top() - kHintGap - dy - sz.height()), sz);
+                free(r)) {
+                return r;
+            }
+        }
+    }
+    const int x = leftFor(size);
+    const QRect before(QPoint(c.left() - kHintGap - size.width(), c.top()), size);
+    if (free(before)) {
+        return before;
+    }
+    // No free place: just below the control, where it still takes no click.
+    return {QPoint(x, std::min(c.bottom() + 1 + kHintGap, area.bottom() + 1 - size.height())),
+            size};
 }
 
 void SettingsPanel::clearPointOut(QWidget* control) {
+    if (hintFor_ == control && hint_ != nullptr) {
+        hint_->hide();
+        hintFor_ = nullptr;
+    }
     if (!control->property(kPointedOut).toBool()) {
         return;
     }
     control->setProperty(kPointedOut, false);
+    control->setProperty(kLasting, false);
     control->setPalette(QPalette());
     control->setToolTip({});
-    if (QToolTip::isVisible()) {
-        QToolTip::hideText();
+}
+
+void SettingsPanel::focusChanged(QWidget* old, QWidget* now) {
+    // A passing mark goes when the focus leaves its control for another one; a
+    // window that merely loses the activation (now is null) keeps it.
+    if (old == nullptr || now == nullptr || !isAncestorOf(old)) {
+        return;
+    }
+    for (QWidget* w = old; w != nullptr && w != this; w = w->parentWidget()) {
+        if (isPointedOut(w) && !w->property(kLasting).toBool() && w != now &&
+            !w->isAncestorOf(now)) {
+            clearPointOut(w);
+        }
     }
 }
 

@@ -38,6 +38,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
+class QTimer;
 class QToolButton;
 
 namespace tk {
@@ -206,8 +207,15 @@ protected:
 
     // Refuses, where they are typed or pasted, characters without a Windows-1251 byte
     // and texts longer than `maxLength` (0: no limit), pointing out why. `allowed`,
-    // when given, also limits the characters (for example "0123456789+*#").
+    // when given, also limits the characters typed or pasted (for example
+    // "0123456789+*#"): a typed key outside it is swallowed, a paste keeps its allowed
+    // characters. What the edit held before is never rewritten, and a fill shows the
+    // record's text as it is.
     void limitText(QLineEdit* edit, int maxLength, const QString& allowed = {});
+    // Runs `done` when the user leaves `edit` (or presses Enter) and before every
+    // command of the window (an edit finisher): the place to show the stored value
+    // again, so that no command ever runs while an edit shows something else.
+    void whenDone(QLineEdit* edit, std::function<void()> done);
     // For a memo: removes characters without a Windows-1251 byte as they arrive and
     // points out why. Returns true when it removed any; call it first in the memo's
     // change handler (it does not touch FillGuard).
@@ -215,9 +223,14 @@ protected:
 
     // --- Pointing out ------------------------------------------------------------------
     // Marks `control` as holding a text that was not taken (a pink background and the
-    // reason as its tool tip, also shown at once beside it): no message box, so the
-    // user can go on typing. clearPointOut() removes the mark; a fill clears all marks.
-    void pointOut(QWidget* control, const QString& reason);
+    // reason as its tool tip): no message box, so the user can go on typing. The
+    // reason also shows at once in the panel's hint, beside the control where it covers
+    // no other control and takes no click. clearPointOut() removes the mark; so do a
+    // fill and, for a Passing mark, the focus leaving the control. A Lasting mark
+    // tells of what the control holds (a number that cannot be dialled) and stays
+    // until the panel clears it.
+    enum class Mark { Passing, Lasting };
+    void pointOut(QWidget* control, const QString& reason, Mark mark = Mark::Passing);
     void clearPointOut(QWidget* control);
     void clearPointOuts();
     bool isPointedOut(const QWidget* control) const;
@@ -225,9 +238,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Where the hint of `control` goes: beside it, below or above it, in the first
+    // place inside the panel that overlaps no other visible control.
+    QRect hintPlace(const QWidget* control) const;
+    void focusChanged(QWidget* old, QWidget* now);
+
     PanelContext& ctx_;
     QList<QWidget*> subPanels_;
     QLabel* title_ = nullptr;
+    QLabel* hint_ = nullptr; // "<panel>Hint", made on the first point-out
+    QWidget* hintFor_ = nullptr;
+    QTimer* hintTimer_ = nullptr;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace tk

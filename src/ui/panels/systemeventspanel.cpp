@@ -86,6 +86,19 @@ SystemEventsPanel::SystemEventsPanel(PanelContext& ctx, QWidget* parent)
     connect(TimeOfPTMinUpDown, &UpDown::clicked, this, &SystemEventsPanel::TimeOfPTMinUpDownClick);
     connect(TimeOfPTMinEdit, &QLineEdit::textChanged, this,
             &SystemEventsPanel::TimeOfPTMinEditChange);
+    // A text that was not taken (empty, no number) gives way to the stored period once
+    // the edit is left, and before every command.
+    for (QLineEdit* edit : {TimeOfPTHrEdit, TimeOfPTMinEdit}) {
+        whenDone(edit, [this, edit] {
+            const QString stored = QString::number(
+                edit == TimeOfPTHrEdit ? record().PerTestHours : record().PerTestMinutes);
+            if (edit->text() != stored) {
+                FillGuard guard(context());
+                edit->setText(stored);
+                clearPointOut(edit);
+            }
+        });
+    }
 }
 
 void SystemEventsPanel::setsysev0() {
@@ -138,12 +151,14 @@ TestPeriod SystemEventsPanel::period() const {
     return {record().PerTestHours, record().PerTestMinutes};
 }
 
-void SystemEventsPanel::storePeriod(Configuration& cfg, TestPeriod p) {
+bool SystemEventsPanel::storePeriod(Configuration& cfg, TestPeriod p) {
+    const bool changed = cfg.PerTestHours != p.hours || cfg.PerTestMinutes != p.minutes;
     cfg.PerTestHours = p.hours;
     cfg.PerTestMinutes = p.minutes;
     showPeriod(p);
     clearPointOut(TimeOfPTHrEdit);
     clearPointOut(TimeOfPTMinEdit);
+    return changed;
 }
 
 void SystemEventsPanel::showPeriod(TestPeriod p) {
@@ -155,7 +170,7 @@ void SystemEventsPanel::showPeriod(TestPeriod p) {
 
 void SystemEventsPanel::TimeOfPTHrUpDownClick() {
     write([&](Configuration& c) {
-        storePeriod(c, PeriodFromHourSpinner(period(), TimeOfPTHrUpDown->position()));
+        return storePeriod(c, PeriodFromHourSpinner(period(), TimeOfPTHrUpDown->position()));
     });
 }
 
@@ -170,7 +185,7 @@ void SystemEventsPanel::TimeOfPTMinUpDownClick() {
         TimeOfPTMinUpDown->setPosition(record().PerTestMinutes / kPeriodMinuteStep);
         return;
     }
-    write([&](Configuration& c) { storePeriod(c, *p); });
+    write([&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 std::optional<std::int64_t> SystemEventsPanel::numberIn(QLineEdit* edit, const QString& allowed) {
@@ -209,7 +224,7 @@ void SystemEventsPanel::TimeOfPTHrEditChange() {
         refuse(TimeOfPTHrEdit, allowed, record().PerTestHours);
         return;
     }
-    write([&](Configuration& c) { storePeriod(c, *p); });
+    write([&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 void SystemEventsPanel::TimeOfPTMinEditChange() {
@@ -224,10 +239,14 @@ void SystemEventsPanel::TimeOfPTMinEditChange() {
     }
     const std::optional<TestPeriod> p = PeriodFromMinuteEdit(period(), *typed);
     if (!p) {
-        refuse(TimeOfPTMinEdit, allowed, record().PerTestMinutes);
+        refuse(TimeOfPTMinEdit,
+               *typed < 0 ? allowed
+                          : QStringLiteral("Период не больше %1 ч.: при %1 ч. минут нет")
+                                .arg(kPeriodHoursMax),
+               record().PerTestMinutes);
         return;
     }
-    write([&](Configuration& c) { storePeriod(c, *p); });
+    write([&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 } // namespace tk

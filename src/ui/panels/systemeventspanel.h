@@ -32,7 +32,8 @@ private:
     void showReport(const QString& title, const QString& code);
     TestPeriod period() const;
     // Stores the period and shows it in both edits and spinners; runs under FillGuard.
-    void storePeriod(Configuration& cfg, TestPeriod p);
+    // True when the record changed.
+    bool storePeriod(Configuration& cfg, TestPeriod p);
     void showPeriod(TestPeriod p);
     // The number in an edit, or nothing (pointed out when it is no number at all).
     std::optional<std::int64_t> numberIn(QLineEdit* edit, const QString& allowed);

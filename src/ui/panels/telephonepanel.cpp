@@ -21,6 +21,8 @@ const QRect kPartitionPanelBounds(136, 0, 358, 362);
 constexpr int kRowHeight = 16;
 constexpr int kListColumnWidth = 120;
 constexpr int kListRowHeight = 17;
+constexpr int kListTextMargins = 10; // the item's text margins, both sides together
+constexpr int kListSmallestPixels = 8;
 const QColor kTickColour(0, 128, 0);
 const QString kTick = QStringLiteral("x");
 const QString kListHint = QStringLiteral("Двойной щелчок для редактирования списка телефонов");
@@ -437,9 +439,26 @@ void TelephonePanel::fillPartitionView(int p) {
 
 // --- Fill and scan ------------------------------------------------------------------
 
+void TelephonePanel::showListItem(int k, const QString& number) {
+    QTableWidgetItem* item = LVtel->item(k, 0);
+    item->setText(number);
+    // A long number is drawn smaller until it fits the column; its tool tip always
+    // holds it whole.
+    QFont font = LVtel->font();
+    const int room = kListColumnWidth - kListTextMargins;
+    for (int px = QFontInfo(font).pixelSize(); px > kListSmallestPixels; --px) {
+        if (QFontMetrics(font).horizontalAdvance(number) <= room) {
+            break;
+        }
+        font.setPixelSize(px - 1);
+    }
+    item->setFont(font);
+    item->setToolTip(number.isEmpty() ? kListHint : number + u'\n' + kListHint);
+}
+
 void TelephonePanel::FillLVtel() {
     for (int k = 0; k < kReportTelephones; ++k) {
-        LVtel->item(k, 0)->setText(fromRecordText(record().TelNum[static_cast<std::size_t>(k)]));
+        showListItem(k, fromRecordText(record().TelNum[static_cast<std::size_t>(k)]));
     }
     FillTelCellEnabled(record(), editor());
     for (TickGrid* grid : {SGtel0, SGtelN, SGtelAD}) {
@@ -577,12 +596,11 @@ void TelephonePanel::LVtelDblClick(int item) {
     if (!context().runTelephoneDialog()) {
         return;
     }
-    // The dialog lets through digits, "*", "+" and "#" only, all of them in Windows-1251.
+    // The dialog lets through digits, "*" and "+" only, all of them in Windows-1251.
     const std::optional<Text> number = toRecordText(context().TelDialogText);
     if (!number) {
         return;
     }
-    caption->setText(context().TelDialogText);
     record().TelNum[static_cast<std::size_t>(item)] = *number;
 
     // Enabled cells and ticks follow the new list.

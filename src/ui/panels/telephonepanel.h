@@ -96,6 +96,8 @@ public:
     int telephoneInput() const;
 
 private:
+    // Item k of LVtel shows `number`, whole (a long one in a smaller font).
+    void showListItem(int k, const QString& number);
     void showView();
     void showHeaders(bool visible);
     void fillPartitionView(int p);
