@@ -9,25 +9,44 @@ namespace {
 const QString kOrganisation = QStringLiteral("tkcnt");
 const QString kApplication = QStringLiteral("tkgps");
 const QString kPortValue = QStringLiteral("pr");
+const QString kLastFolderValue = QStringLiteral("LastFolder");
 
-} // namespace
-
-std::optional<QString> rereg() {
+// A stored text; nothing when the store cannot be read, the value is missing or is
+// not a text.
+std::optional<QString> storedText(const QString& name) {
     const QSettings settings(kOrganisation, kApplication);
-    if (settings.status() != QSettings::NoError || !settings.contains(kPortValue)) {
+    if (settings.status() != QSettings::NoError || !settings.contains(name)) {
         return std::nullopt;
     }
-    const QVariant value = settings.value(kPortValue);
+    const QVariant value = settings.value(name);
     if (value.typeId() != QMetaType::QString) {
         return std::nullopt;
     }
     return value.toString();
 }
 
-void wrreg(const QString& portName) {
+void store(const QString& name, const QVariant& value) {
     QSettings settings(kOrganisation, kApplication);
-    settings.setValue(kPortValue, portName);
+    settings.setValue(name, value);
     settings.sync();
+}
+
+} // namespace
+
+std::optional<QString> rereg() {
+    return storedText(kPortValue);
+}
+
+void wrreg(const QString& portName) {
+    store(kPortValue, portName);
+}
+
+std::optional<QString> readLastFolder() {
+    return storedText(kLastFolderValue);
+}
+
+void storeLastFolder(const QString& folder) {
+    store(kLastFolderValue, folder);
 }
 
 } // namespace tk

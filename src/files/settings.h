@@ -1,6 +1,6 @@
-// The one setting the program keeps between runs: the serial port's name, stored
-// under organisation "tkcnt", application "tkgps", value "pr" (the registry on
-// Windows, an INI file elsewhere).
+// The settings the program keeps between runs, under organisation "tkcnt",
+// application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
+// port's name (value "pr") and the folder the file dialogs last used ("LastFolder").
 #pragma once
 
 #include <QString>
@@ -17,5 +17,11 @@ std::optional<QString> rereg();
 
 // Stores the port name. A store that cannot be written loses the setting silently.
 void wrreg(const QString& portName);
+
+// The folder of the file last opened or saved through a dialog; nothing when none is
+// stored.
+std::optional<QString> readLastFolder();
+// Stores it at once, so that a run that ends abnormally keeps it too.
+void storeLastFolder(const QString& folder);
 
 } // namespace tk

@@ -43,7 +43,9 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     : qtPrompts_(std::make_unique<QtPrompts>(this)),
       prompts_(prompts != nullptr ? *prompts : *qtPrompts_),
       doc_(cfg_, prompts_, generatedNamesFolder(programFolder),
-           {.setdefault = [this] { setdefault(); }, .showState = [this] { showFileState(); }}),
+           {.setdefault = [this] { setdefault(); },
+            .showState = [this] { showFileState(); },
+            .folderChosen = [](const QString& folder) { tk::storeLastFolder(folder); }}),
       ctx_(cfg_, editor_, prompts_,
            {.updt1 = [this](bool changed) { doc_.updt1(changed); },
             .unvispan = [this] { unvispan(); },
@@ -187,6 +189,7 @@ void MainWindow::FormCreate() {
     setdefault();
     razmer();
     rereg();
+    doc_.setLastFolder(tk::readLastFolder().value_or(QString()));
     New1Click();
     updt2(false);
 }

@@ -900,6 +900,31 @@ private slots:
         QCOMPARE(settingsPort(), QStringLiteral("/dev/ttyUSB0"));
     }
 
+    // The folder of the last file opened or saved under a chosen name is kept in the
+    // settings: after a restart the open and save dialogs start there.
+    void dialogsStartInTheFolderLastUsedAfterARestart() {
+        const QString folder = scratch_.filePath("sites");
+        QVERIFY(QDir().mkpath(folder));
+        QFile f(folder + "/site.tk515");
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(fileOf("SITE")) > 0);
+        f.close();
+        prompts_.files = {folder + "/site.tk515"};
+        child<QAction>(window(), "Open1")->trigger();
+        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+                     .value(QStringLiteral("LastFolder"))
+                     .toString(),
+                 folder);
+        app_.reset();
+        open();
+        prompts_.files = {std::nullopt, std::nullopt};
+        child<QAction>(window(), "Open1")->trigger();
+        child<QAction>(window(), "Save1")->trigger(); // untitled: Save as
+        QCOMPARE(prompts_.openFolders, QStringList{folder});
+        QCOMPARE(prompts_.log, (QStringList{QStringLiteral("open"),
+                                            QStringLiteral("save ") + folder + "/Object1.t61"}));
+        QVERIFY(prompts_.done());
+    }
+
     void closeAnsweredNoEndsWithoutSaving() {
         window().panelContext().updt1(true);
         prompts_.answers = {Answer::No};
