@@ -136,6 +136,12 @@ QString Document::savePreset() const {
     return FilePath_;
 }
 
+void Document::tellFileUsed() {
+    if (hooks_.fileUsed) {
+        hooks_.fileUsed(FilePath_);
+    }
+}
+
 SaveResult Document::saveToCurrentPath() {
     if (GeneratedPathFree_ && entryExists(FilePath_)) {
         takeGeneratedName(nextFreeGeneratedNumber());
@@ -146,6 +152,7 @@ SaveResult Document::saveToCurrentPath() {
     SaveResult saved = saveTo(FilePath_);
     if (saved.ok()) {
         GeneratedPathFree_ = false;
+        tellFileUsed();
     }
     return saved;
 }
@@ -205,7 +212,18 @@ bool Document::Open() {
     if (!chosen) {
         return false;
     }
-    OpenFileName_ = *chosen;
+    return openChosen(*chosen);
+}
+
+bool Document::Open(const QString& path) {
+    if (!offerSave([this](const SaveResult& r) { report(kSaveFailed, r); })) {
+        return false;
+    }
+    return openChosen(path);
+}
+
+bool Document::openChosen(const QString& chosen) {
+    OpenFileName_ = chosen;
     std::string reason;
     StatusCode_ = openf(cfg_, toPath(OpenFileName_), &reason);
     switch (StatusCode_) {
@@ -221,6 +239,7 @@ bool Document::Open() {
     takeChosenPath(OpenFileName_);
     Untitled_ = false;
     updt1(false);
+    tellFileUsed();
     return true;
 }
 
@@ -262,6 +281,7 @@ bool Document::Saveas() {
         }
         takeChosenPath(*chosen);
         updt1(false);
+        tellFileUsed();
         return true;
     }
 }

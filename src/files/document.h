@@ -48,6 +48,9 @@ public:
         // The user chose a file in this folder (Open, Save as): the dialogs start there
         // next time.
         std::function<void(const QString& folder)> folderChosen;
+        // A file was opened or written under the current path (for the list of recent
+        // files).
+        std::function<void(const QString& path)> fileUsed;
     };
 
     // `namesFolder` is where generated names go (see generatedNamesFolder).
@@ -57,6 +60,10 @@ public:
     // file opened, saved, or the window may close.
     bool New();
     bool Open();
+    // Open without the dialog: the file given on the command line, dropped on the
+    // window or chosen among the recent files. The same question first and the same
+    // messages as Open.
+    bool Open(const QString& path);
     bool Save();
     bool Saveas();
     bool Close();
@@ -99,6 +106,9 @@ private:
     // folder of generated names.
     int nextFreeGeneratedNumber() const;
     void takeGeneratedName(int number);
+    // Reads the chosen file into the record (after the save question).
+    bool openChosen(const QString& chosen);
+    void tellFileUsed();
     // A file was chosen in a dialog (or opened): its path becomes the current one.
     void takeChosenPath(const QString& chosen);
     // Preset of the save dialog: the current path, or for a configuration that has

@@ -10,6 +10,7 @@ const QString kOrganisation = QStringLiteral("tkcnt");
 const QString kApplication = QStringLiteral("tkgps");
 const QString kPortValue = QStringLiteral("pr");
 const QString kLastFolderValue = QStringLiteral("LastFolder");
+const QString kRecentFilesValue = QStringLiteral("RecentFiles");
 
 // A stored text; nothing when the store cannot be read, the value is missing or is
 // not a text.
@@ -47,6 +48,38 @@ std::optional<QString> readLastFolder() {
 
 void storeLastFolder(const QString& folder) {
     store(kLastFolderValue, folder);
+}
+
+QStringList withRecentFile(QStringList files, const QString& path) {
+    files.removeAll(path);
+    files.prepend(path);
+    if (files.size() > kRecentFilesMax) {
+        files.resize(kRecentFilesMax);
+    }
+    return files;
+}
+
+QStringList readRecentFiles() {
+    const QSettings settings(kOrganisation, kApplication);
+    QStringList files;
+    if (settings.status() != QSettings::NoError) {
+        return files;
+    }
+    // One entry is stored as a plain text, several as a list.
+    const QVariant value = settings.value(kRecentFilesValue);
+    const QVariantList entries =
+        value.typeId() == QMetaType::QString ? QVariantList{value} : value.toList();
+    for (const QVariant& entry : entries) {
+        if (entry.typeId() == QMetaType::QString && !entry.toString().isEmpty() &&
+            !files.contains(entry.toString()) && files.size() < kRecentFilesMax) {
+            files << entry.toString();
+        }
+    }
+    return files;
+}
+
+void storeRecentFiles(const QStringList& files) {
+    store(kRecentFilesValue, files);
 }
 
 } // namespace tk

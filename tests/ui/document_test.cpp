@@ -4,6 +4,7 @@
 #include "files/document.h"
 #include "files/fileio.h"
 #include "files/format.h"
+#include "files/settings.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
 #include "scriptedprompts.h"
@@ -71,6 +72,7 @@ class DocumentTest : public QObject {
     int resets_ = 0;
     QString shownCaption_;
     QStringList chosenFolders_;
+    QStringList usedFiles_;
 
     QString folder() const { return dir_.path() + QLatin1Char('/'); }
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -87,7 +89,8 @@ class DocumentTest : public QObject {
                     },
                 .showState =
                     [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); },
-                .folderChosen = [this](const QString& f) { chosenFolders_ << f; }});
+                .folderChosen = [this](const QString& f) { chosenFolders_ << f; },
+                .fileUsed = [this](const QString& f) { usedFiles_ << f; }});
         doc_->New();
     }
 
@@ -124,6 +127,7 @@ private slots:
         prompts_ = ScriptedPrompts{};
         resets_ = 0;
         chosenFolders_.clear();
+        usedFiles_.clear();
         start(folder());
     }
     void cleanup() {
@@ -359,6 +363,7 @@ private slots:
         QCOMPARE(shownCaption_, saved + QStringLiteral(" - TK 515 Pro"));
         QCOMPARE(doc_->statusText(), QDir::toNativeSeparators(path(saved)));
         QCOMPARE(chosenFolders_, QStringList{dir_.path()});
+        QCOMPARE(usedFiles_, QStringList{path(saved)}); // for the recent files
     }
 
     void saveAsToANewFileAsksNothingMore() {
@@ -588,6 +593,7 @@ private slots:
         const QString written =
             taken ? QStringLiteral("Object2.t61") : QStringLiteral("Object1.t61");
         QCOMPARE(readAll(names + written), fileImage(expected));
+        QCOMPARE(usedFiles_, QStringList{names + written});
         if (taken) {
             QCOMPARE(readAll(names + QStringLiteral("Object1.t61")), QByteArray("earlier run"));
         }
@@ -670,6 +676,31 @@ private slots:
         QVERIFY(!doc_->Saveas());
         QCOMPARE(prompts_.log.last(), QStringLiteral("save ") + site);
         QVERIFY(prompts_.done());
+    }
+
+    // The recent files: the newest first, each once, at most eight.
+    void recentFileList_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("used");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("first") << QStringList{} << "/a" << QStringList{"/a"};
+        QTest::newRow("in front") << QStringList{"/a", "/b"} << "/c"
+                                  << QStringList{"/c", "/a", "/b"};
+        QTest::newRow("moved to the front")
+            << QStringList{"/a", "/b", "/c"} << "/c" << QStringList{"/c", "/a", "/b"};
+        QTest::newRow("already first")
+            << QStringList{"/a", "/b"} << "/a" << QStringList{"/a", "/b"};
+        QTest::newRow("the ninth drops the oldest")
+            << QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"} << "/9"
+            << QStringList{"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"};
+        QTest::newRow("names differing in case are two files")
+            << QStringList{"/A"} << "/a" << QStringList{"/a", "/A"};
+    }
+    void recentFileList() {
+        QFETCH(QStringList, before);
+        QFETCH(QString, used);
+        QFETCH(QStringList, after);
+        QCOMPARE(tk::withRecentFile(before, used), after);
     }
 
     void generatedNamesStayInAWritableProgramFolder() {
