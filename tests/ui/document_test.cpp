@@ -652,32 +652,6 @@ private slots:
         QVERIFY(prompts_.log.isEmpty());
     }
 
-    // The open and save dialogs start in the folder last used; a file opened or saved
-    // under a chosen name makes its folder the one.
-    void dialogsStartInTheFolderLastUsed() {
-        const QString stored = path(QStringLiteral("stored"));
-        QVERIFY(QDir().mkpath(stored));
-        doc_->setLastFolder(stored);
-        prompts_.files = {std::nullopt, std::nullopt};
-        QVERIFY(!doc_->Open());
-        QVERIFY(!doc_->Saveas()); // a new configuration: its generated name, in that folder
-        QCOMPARE(prompts_.log.last(), QStringLiteral("save ") + stored + "/Object1.t61");
-
-        QVERIFY(QDir().mkpath(path(QStringLiteral("other"))));
-        const QString site = configFile(QStringLiteral("other/site.tk515"), "SITE");
-        prompts_.files = {site, std::nullopt};
-        QVERIFY(doc_->Open());
-        QVERIFY(!doc_->Open());
-        QCOMPARE(prompts_.openFolders, (QStringList{stored, stored, path("other")}));
-        QCOMPARE(chosenFolders_, QStringList{path("other")});
-        QCOMPARE(doc_->LastFolder(), path("other"));
-        // An opened file's save dialog is preset to the file itself.
-        prompts_.files = {std::nullopt};
-        QVERIFY(!doc_->Saveas());
-        QCOMPARE(prompts_.log.last(), QStringLiteral("save ") + site);
-        QVERIFY(prompts_.done());
-    }
-
     // The recent files: the newest first, each once, at most eight.
     void recentFileList_data() {
         QTest::addColumn<QStringList>("before");
