@@ -8,6 +8,7 @@
 #include "cli/summary.h"
 #include "cli/terminal.h"
 #include "files/format.h"
+#include "tk/version.h"
 
 #include <QJsonDocument>
 
@@ -31,6 +32,7 @@ constexpr const char* kToolHelp =
     "  diff A B                  поля, которыми различаются две конфигурации\n"
     "\n"
     "Справка по команде: tk515 КОМАНДА --help\n"
+    "Версия программы: tk515 --version\n"
     "Код завершения: 0 - успех, 1 - ошибка (у diff: конфигурации различаются),\n"
     "2 - неверная командная строка.\n";
 
@@ -177,6 +179,10 @@ int Tool::run(const std::vector<std::string>& args) {
     const std::string& name = args.front();
     if (name == "-h" || name == "--help" || name == "help") {
         out_ << kToolHelp << LinkCommandsHelp() << RemoteCommandsHelp();
+        return ExitOk;
+    }
+    if (name == "--version") {
+        out_ << "tk515 " << kVersion << '\n';
         return ExitOk;
     }
     if (IsLinkCommand(name)) {

@@ -89,6 +89,74 @@ QString Document::statusText() const {
     return ConfigChanged_ ? path + QLatin1Char('*') : path;
 }
 
+namespace {
+
+// Any entry of that name counts, a dangling link too: a save would follow it.
+bool entryExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString generatedTitle(int number) {
+    return QStringLiteral("Object") + QString::number(number);
+}
+
+} // namespace
+
+int Document::nextFreeGeneratedNumber() const {
+    int number = NewFileCounter_ + 1;
+    while (entryExists(namesFolder_ + generatedTitle(number) + kGeneratedExtension)) {
+        ++number;
+    }
+    return number;
+}
+
+void Document::takeGeneratedName(int number) {
+    NewFileCounter_ = number;
+    FileTitle_ = generatedTitle(number);
+    FilePath_ = namesFolder_ + FileTitle_ + kGeneratedExtension;
+    GeneratedPathFree_ = true;
+}
+
+void Document::takeChosenPath(const QString& chosen) {
+    const QFileInfo info(chosen);
+    FilePath_ = info.absoluteFilePath();
+    FileTitle_ = info.fileName();
+    GeneratedPathFree_ = false;
+    LastFolder_ = info.absolutePath();
+    if (hooks_.folderChosen) {
+        hooks_.folderChosen(LastFolder_);
+    }
+}
+
+QString Document::savePreset() const {
+    if (GeneratedPathFree_ && !LastFolder_.isEmpty()) {
+        return QDir(LastFolder_).filePath(QFileInfo(FilePath_).fileName());
+    }
+    return FilePath_;
+}
+
+void Document::tellFileUsed() {
+    if (hooks_.fileUsed) {
+        hooks_.fileUsed(FilePath_);
+    }
+}
+
+SaveResult Document::saveToCurrentPath() {
+    if (GeneratedPathFree_ && entryExists(FilePath_)) {
+        takeGeneratedName(nextFreeGeneratedNumber());
+        if (hooks_.showState) {
+            hooks_.showState();
+        }
+    }
+    SaveResult saved = saveTo(FilePath_);
+    if (saved.ok()) {
+        GeneratedPathFree_ = false;
+        tellFileUsed();
+    }
+    return saved;
+}
+
 SaveResult Document::saveTo(const QString& path) {
     // The folder of generated names may not exist yet (the documents folder of a new
     // user): it is made when a file goes into it, and only then.
@@ -108,7 +176,7 @@ bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFai
     }
     switch (prompts_.question(kChangedQuestion)) {
     case Prompts::Answer::Yes:
-        if (const SaveResult saved = saveTo(FilePath_); !saved.ok()) {
+        if (const SaveResult saved = saveToCurrentPath(); !saved.ok()) {
             reportFailure(saved);
             return false;
         }
@@ -125,9 +193,9 @@ bool Document::New() {
     if (!offerSave([this](const SaveResult& r) { report(kNewSaveFailed, r); })) {
         return false;
     }
-    ++NewFileCounter_;
-    FileTitle_ = QStringLiteral("Object") + QString::number(NewFileCounter_);
-    FilePath_ = namesFolder_ + FileTitle_ + kGeneratedExtension;
+    // A name that an earlier run (or another program) saved is skipped, so that a
+    // later save without a dialog never replaces that file.
+    takeGeneratedName(nextFreeGeneratedNumber());
     if (hooks_.setdefault) {
         hooks_.setdefault();
     }
@@ -140,11 +208,22 @@ bool Document::Open() {
     if (!offerSave([this](const SaveResult& r) { report(kSaveFailed, r); })) {
         return false;
     }
-    const std::optional<QString> chosen = prompts_.openFileName();
+    const std::optional<QString> chosen = prompts_.openFileName(LastFolder_);
     if (!chosen) {
         return false;
     }
-    OpenFileName_ = *chosen;
+    return openChosen(*chosen);
+}
+
+bool Document::Open(const QString& path) {
+    if (!offerSave([this](const SaveResult& r) { report(kSaveFailed, r); })) {
+        return false;
+    }
+    return openChosen(path);
+}
+
+bool Document::openChosen(const QString& chosen) {
+    OpenFileName_ = chosen;
     std::string reason;
     StatusCode_ = openf(cfg_, toPath(OpenFileName_), &reason);
     switch (StatusCode_) {
@@ -157,10 +236,10 @@ bool Document::Open() {
         prompts_.message(kCannotOpen + QStringLiteral(": ") + QString::fromStdString(reason));
         return false;
     }
-    FilePath_ = QFileInfo(OpenFileName_).absoluteFilePath();
-    FileTitle_ = QFileInfo(OpenFileName_).fileName();
+    takeChosenPath(OpenFileName_);
     Untitled_ = false;
     updt1(false);
+    tellFileUsed();
     return true;
 }
 
@@ -168,7 +247,7 @@ bool Document::Save() {
     if (Untitled_) {
         return Saveas();
     }
-    if (const SaveResult saved = saveTo(FilePath_); !saved.ok()) {
+    if (const SaveResult saved = saveToCurrentPath(); !saved.ok()) {
         report(kSaveFailed, saved);
         return false;
     }
@@ -181,22 +260,28 @@ bool Document::Saveas() {
     // Cleared at once: a later Save writes to FilePath without a dialog even when this
     // Save as is cancelled.
     Untitled_ = false;
+    QString preset = savePreset();
     for (;;) {
-        const std::optional<QString> chosen = prompts_.saveFileName(FilePath_);
+        const std::optional<QString> chosen = prompts_.saveFileName(preset);
         if (!chosen) {
             return false;
         }
-        if (QFileInfo::exists(*chosen) &&
-            prompts_.question(kReplaceQuestion) != Prompts::Answer::Yes) {
+        // No to the question brings the dialog back with this choice, not the preset:
+        // Enter there must not replace a file the user never chose.
+        preset = *chosen;
+        if (entryExists(*chosen) &&
+            prompts_.question(kReplaceQuestion + QLatin1Char('\n') +
+                              QDir::toNativeSeparators(QFileInfo(*chosen).absoluteFilePath())) !=
+                Prompts::Answer::Yes) {
             continue;
         }
         if (const SaveResult saved = saveTo(*chosen); !saved.ok()) {
             report(kSaveFailed, saved);
             return false;
         }
-        FilePath_ = QFileInfo(*chosen).absoluteFilePath();
-        FileTitle_ = QFileInfo(*chosen).fileName();
+        takeChosenPath(*chosen);
         updt1(false);
+        tellFileUsed();
         return true;
     }
 }

@@ -45,6 +45,12 @@ public:
         std::function<void()> setdefault;
         // The change mark or the file name changed: show them.
         std::function<void()> showState;
+        // The user chose a file in this folder (Open, Save as): the dialogs start there
+        // next time.
+        std::function<void(const QString& folder)> folderChosen;
+        // A file was opened or written under the current path (for the list of recent
+        // files).
+        std::function<void(const QString& path)> fileUsed;
     };
 
     // `namesFolder` is where generated names go (see generatedNamesFolder).
@@ -54,9 +60,19 @@ public:
     // file opened, saved, or the window may close.
     bool New();
     bool Open();
+    // Open without the dialog: the file given on the command line, dropped on the
+    // window or chosen among the recent files. The same question first and the same
+    // messages as Open.
+    bool Open(const QString& path);
     bool Save();
     bool Saveas();
     bool Close();
+
+    // The folder the open and save dialogs start in (the last one used); empty: the
+    // open dialog starts where it stands and Save as of a new configuration in the
+    // folder of generated names.
+    void setLastFolder(const QString& folder) { LastFolder_ = folder; }
+    const QString& LastFolder() const { return LastFolder_; }
 
     // Sets the change mark and shows it.
     void updt1(bool changed);
@@ -82,6 +98,22 @@ private:
     // Saves the configuration to `path`, making the folder of generated names first
     // when the file goes there.
     SaveResult saveTo(const QString& path);
+    // Saves to FilePath without a dialog. A generated name that nothing of ours was
+    // written to yet, and that another program (or an earlier run) has taken
+    // meanwhile, gives way to the next free one first.
+    SaveResult saveToCurrentPath();
+    // The first "Object<n>" above the last generated number whose file is not in the
+    // folder of generated names.
+    int nextFreeGeneratedNumber() const;
+    void takeGeneratedName(int number);
+    // Reads the chosen file into the record (after the save question).
+    bool openChosen(const QString& chosen);
+    void tellFileUsed();
+    // A file was chosen in a dialog (or opened): its path becomes the current one.
+    void takeChosenPath(const QString& chosen);
+    // Preset of the save dialog: the current path, or for a configuration that has
+    // only its generated name, that name in the last folder used.
+    QString savePreset() const;
 
     Configuration& cfg_;
     Prompts& prompts_;
@@ -95,6 +127,9 @@ private:
     QString FileTitle_;
     QString OpenFileName_;
     StatusCode StatusCode_ = StatusNone;
+    QString LastFolder_;
+    // FilePath is a generated name into which this document has written nothing yet.
+    bool GeneratedPathFree_ = false;
 };
 
 } // namespace tk

@@ -21,9 +21,11 @@ public:
     // A plain message with an OK button under its own caption, shown as given
     // ("error" under "Порт занят").
     virtual void captionedMessage(const QString& caption, const QString& text) = 0;
-    // The open dialog; nothing when it is cancelled.
-    virtual std::optional<QString> openFileName() = 0;
-    // The save dialog preset to `preset`; nothing when it is cancelled.
+    // The open dialog, starting in `folder` (the last one used; empty: wherever the
+    // dialog stands); nothing when it is cancelled.
+    virtual std::optional<QString> openFileName(const QString& folder) = 0;
+    // The save dialog preset to `preset` (its folder and name); nothing when it is
+    // cancelled.
     virtual std::optional<QString> saveFileName(const QString& preset) = 0;
 };
 

@@ -9,25 +9,77 @@ namespace {
 const QString kOrganisation = QStringLiteral("tkcnt");
 const QString kApplication = QStringLiteral("tkgps");
 const QString kPortValue = QStringLiteral("pr");
+const QString kLastFolderValue = QStringLiteral("LastFolder");
+const QString kRecentFilesValue = QStringLiteral("RecentFiles");
 
-} // namespace
-
-std::optional<QString> rereg() {
+// A stored text; nothing when the store cannot be read, the value is missing or is
+// not a text.
+std::optional<QString> storedText(const QString& name) {
     const QSettings settings(kOrganisation, kApplication);
-    if (settings.status() != QSettings::NoError || !settings.contains(kPortValue)) {
+    if (settings.status() != QSettings::NoError || !settings.contains(name)) {
         return std::nullopt;
     }
-    const QVariant value = settings.value(kPortValue);
+    const QVariant value = settings.value(name);
     if (value.typeId() != QMetaType::QString) {
         return std::nullopt;
     }
     return value.toString();
 }
 
-void wrreg(const QString& portName) {
+void store(const QString& name, const QVariant& value) {
     QSettings settings(kOrganisation, kApplication);
-    settings.setValue(kPortValue, portName);
+    settings.setValue(name, value);
     settings.sync();
+}
+
+} // namespace
+
+std::optional<QString> rereg() {
+    return storedText(kPortValue);
+}
+
+void wrreg(const QString& portName) {
+    store(kPortValue, portName);
+}
+
+std::optional<QString> readLastFolder() {
+    return storedText(kLastFolderValue);
+}
+
+void storeLastFolder(const QString& folder) {
+    store(kLastFolderValue, folder);
+}
+
+QStringList withRecentFile(QStringList files, const QString& path) {
+    files.removeAll(path);
+    files.prepend(path);
+    if (files.size() > kRecentFilesMax) {
+        files.resize(kRecentFilesMax);
+    }
+    return files;
+}
+
+QStringList readRecentFiles() {
+    const QSettings settings(kOrganisation, kApplication);
+    QStringList files;
+    if (settings.status() != QSettings::NoError) {
+        return files;
+    }
+    // One entry is stored as a plain text, several as a list.
+    const QVariant value = settings.value(kRecentFilesValue);
+    const QVariantList entries =
+        value.typeId() == QMetaType::QString ? QVariantList{value} : value.toList();
+    for (const QVariant& entry : entries) {
+        if (entry.typeId() == QMetaType::QString && !entry.toString().isEmpty() &&
+            !files.contains(entry.toString()) && files.size() < kRecentFilesMax) {
+            files << entry.toString();
+        }
+    }
+    return files;
+}
+
+void storeRecentFiles(const QStringList& files) {
+    store(kRecentFilesValue, files);
 }
 
 } // namespace tk

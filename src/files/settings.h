@@ -1,9 +1,11 @@
-// The one setting the program keeps between runs: the serial port's name, stored
-// under organisation "tkcnt", application "tkgps", value "pr" (the registry on
-// Windows, an INI file elsewhere).
+// The settings the program keeps between runs, under organisation "tkcnt",
+// application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
+// port's name (value "pr"), the folder the file dialogs last used ("LastFolder") and
+// the files last opened or saved ("RecentFiles").
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,5 +19,22 @@ std::optional<QString> rereg();
 
 // Stores the port name. A store that cannot be written loses the setting silently.
 void wrreg(const QString& portName);
+
+// The folder of the file last opened or saved through a dialog; nothing when none is
+// stored.
+std::optional<QString> readLastFolder();
+// Stores it at once, so that a run that ends abnormally keeps it too.
+void storeLastFolder(const QString& folder);
+
+// How many recent files the "Файл" menu lists.
+inline constexpr int kRecentFilesMax = 8;
+
+// The recent files with `path` in front: taken out of its old place, and the list cut
+// to kRecentFilesMax.
+QStringList withRecentFile(QStringList files, const QString& path);
+// The stored list, newest first (empty when none is stored; entries that are not texts
+// or are empty are left out, and at most kRecentFilesMax are taken).
+QStringList readRecentFiles();
+void storeRecentFiles(const QStringList& files);
 
 } // namespace tk

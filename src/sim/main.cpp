@@ -5,6 +5,7 @@
 #include "sim/line.h"
 #include "sim/modem.h"
 #include "sim/transmitter.h"
+#include "tk/version.h"
 
 #include <algorithm>
 #include <chrono>
@@ -70,6 +71,7 @@ constexpr const char* kHelp =
     "  --dialled ФАЙЛ     записывать в ФАЙЛ каждый набранный номер (строкой; номер\n"
     "                     печатается и в журнал)\n"
     "  -h, --help         эта справка\n"
+    "  --version          версия программы\n"
     "\n"
     "Работает до Ctrl+C (или до закрытия линии при hang-up).\n"
     "Код завершения: 0 - успех, 1 - ошибка, 2 - неверная командная строка.\n";
@@ -158,6 +160,9 @@ int main(int argc, char** argv) {
         };
         if (a == "-h" || a == "--help") {
             std::cout << kHelp;
+            return 0;
+        } else if (a == "--version") {
+            std::cout << "tk515-sim " << tk::kVersion << '\n';
             return 0;
         } else if (a == "--fast") {
             o.fast = true;

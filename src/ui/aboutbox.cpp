@@ -1,5 +1,7 @@
 #include "ui/aboutbox.h"
 
+#include "tk/version.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -36,7 +38,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     label("ProductName", QStringLiteral("Product Name"), panel, QPoint(16, 17));
     label("Version", QStringLiteral("Version"), panel, QPoint(16, 40));
     label("Label1", QStringLiteral("TK 515 PRO"), panel, QPoint(112, 17));
-    label("Label2", QStringLiteral("1.1.04"), panel, QPoint(112, 40));
+    label("Label2", QString::fromLatin1(kVersion), panel, QPoint(112, 40));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

@@ -11,19 +11,26 @@
 #include "ui/panels/generalpanel.h"
 #include "ui/panelstack.h"
 #include "ui/qtprompts.h"
+#include "ui/recentfiles.h"
 #include "ui/startport.h"
 #include "ui/statuspanel.h"
 #include "ui/telephonedialog.h"
 #include "ui/topdock.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tk {
@@ -43,7 +50,15 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     : qtPrompts_(std::make_unique<QtPrompts>(this)),
       prompts_(prompts != nullptr ? *prompts : *qtPrompts_),
       doc_(cfg_, prompts_, generatedNamesFolder(programFolder),
-           {.setdefault = [this] { setdefault(); }, .showState = [this] { showFileState(); }}),
+           {.setdefault = [this] { setdefault(); },
+            .showState = [this] { showFileState(); },
+            .folderChosen = [](const QString& folder) { tk::storeLastFolder(folder); },
+            .fileUsed =
+                [this](const QString& path) {
+                    if (recent_ != nullptr) {
+                        recent_->add(path);
+                    }
+                }}),
       ctx_(cfg_, editor_, prompts_,
            {.updt1 = [this](bool changed) { doc_.updt1(changed); },
             .unvispan = [this] { unvispan(); },
@@ -61,6 +76,11 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     setFont(windowFont);
 
     buildControls();
+    recent_ = new RecentFilesMenu(bars_->File1, bars_->N1);
+    connect(recent_, &RecentFilesMenu::chosen, this, &MainWindow::openRecentFile,
+            Qt::QueuedConnection);
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
     // Every node text fits the tree of the design size.
     tree_->fitTextsTo(tk::razmer(size(), 0).treeViewWidth);
     connectCommands();
@@ -187,6 +207,7 @@ void MainWindow::FormCreate() {
     setdefault();
     razmer();
     rereg();
+    doc_.setLastFolder(tk::readLastFolder().value_or(QString()));
     New1Click();
     updt2(false);
 }
@@ -280,11 +301,15 @@ void MainWindow::Open1Click() {
     }
     ctx_.finishEdits();
     if (doc_.Open()) {
-        ctx_.recordReplaced();
-        tree_->selectFirst();
-        tv1click();
-        panels_->general().setobsch();
+        showOpened();
     }
+}
+
+void MainWindow::showOpened() {
+    ctx_.recordReplaced();
+    tree_->selectFirst();
+    tv1click();
+    panels_->general().setobsch();
 }
 
 void MainWindow::Save1Click() {
@@ -343,6 +368,97 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         tk::wrreg(PortName_);
     }
     event->accept();
+}
+
+// Files dropped or given on the command line --------------------------------------------
+
+namespace {
+
+// The local files among dragged data; none when anything else is dragged.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files << url.toLocalFile();
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+void MainWindow::openGivenFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    // Queued: the window is up, and a drop is over, before any box shows.
+    QTimer::singleShot(0, this, [this, paths] { openFilesNow(paths); });
+}
+
+void MainWindow::openFilesNow(const QStringList& paths) {
+    if (ctx_.fillGuard()) {
+        return; // a link command runs: Open does nothing meanwhile either
+    }
+    if (paths.size() > 1) {
+        prompts_.message(QStringLiteral("Открывается только один файл за раз, первый из %1:\n%2")
+                             .arg(paths.size())
+                             .arg(QDir::toNativeSeparators(paths.constFirst())));
+    }
+    openPath(paths.constFirst());
+}
+
+void MainWindow::openPath(const QString& path) {
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    ctx_.finishEdits();
+    if (doc_.Open(path)) {
+        showOpened();
+    }
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (ctx_.fillGuard()) {
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        recent_->remove(path);
+        prompts_.message(
+            QStringLiteral("Файла больше нет:\n%1\nОн убран из списка последних файлов.")
+                .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    openPath(path);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (widget == nullptr || widget->window() != this) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    const QStringList files = droppedFiles(drop->mimeData());
+    if (files.isEmpty()) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    // While a link command holds FillGuard, Open would do nothing: the drop is refused
+    // where it is made.
+    if (ctx_.fillGuard()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        openGivenFiles(files);
+    }
+    return true;
 }
 
 } // namespace tk

@@ -25,6 +25,7 @@ class LinkController;
 class NavigationTree;
 class PanelStack;
 class QtPrompts;
+class RecentFilesMenu;
 class StatusPanel;
 class TelephoneDialog;
 class TopDock;
@@ -72,15 +73,30 @@ public:
     void Help2Click();
     void About1Click();
 
+    // Files given on the command line or dropped on the window: the first is opened
+    // as by Open (the save question first, the same messages), once the window's
+    // event loop runs; of several the first is opened and the window says so.
+    void openGivenFiles(const QStringList& paths);
+    // A recent file chosen in "Файл": opened, or, when it is gone, removed from the
+    // list with a word.
+    void openRecentFile(const QString& path);
+    RecentFilesMenu& recentFiles() { return *recent_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Files dragged anywhere over the window, its edits included, are taken by the
+    // window (an edit would take the path as text).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void buildControls();
     void connectCommands();
     void showFileState();
+    void openFilesNow(const QStringList& paths);
+    void openPath(const QString& path);
+    void showOpened();
 
     std::unique_ptr<QtPrompts> qtPrompts_;
     Prompts& prompts_;
@@ -104,6 +120,7 @@ private:
     TelephoneDialog* telephone_ = nullptr;
     AboutBox* about_ = nullptr;
     HelpWindow* help_ = nullptr;
+    RecentFilesMenu* recent_ = nullptr; // owned by the "Файл" menu
     // Last, so that it goes first: its link thread ends before the controls go.
     std::unique_ptr<LinkController> link_;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -77,12 +78,19 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption) {
     box.exec();
 }
 
-std::optional<QString> QtPrompts::openFileName() {
+std::optional<QString> QtPrompts::openFileName(const QString& folder) {
+    // A folder removed since it was used leaves the dialog where it stands.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+        OpenDialog1->setDirectory(folder);
+    }
     return chosenFile(OpenDialog1);
 }
 
 std::optional<QString> QtPrompts::saveFileName(const QString& preset) {
     SaveDialog1->setDefaultSuffix(kDefaultExtension);
+    if (const QFileInfo file(preset); file.absoluteDir().exists()) {
+        SaveDialog1->setDirectory(file.absolutePath());
+    }
     SaveDialog1->selectFile(preset);
     return chosenFile(SaveDialog1);
 }

@@ -17,7 +17,7 @@ public:
     Answer question(const QString& text) override;
     void message(const QString& text) override;
     void captionedMessage(const QString& caption, const QString& text) override;
-    std::optional<QString> openFileName() override;
+    std::optional<QString> openFileName(const QString& folder) override;
     std::optional<QString> saveFileName(const QString& preset) override;
 
     QFileDialog* OpenDialog1;

@@ -1,6 +1,7 @@
 // The real tk515 program, run as a user runs it.
 #include "cli_support.h"
 #include "small_fs.h"
+#include "tk/version.h"
 
 #include <QDir>
 #include <QProcess>
@@ -239,6 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ExitStatus,
     testing::Values(
         Invocation{"NoCommand", {}, 2, false, "Использование: tk515 КОМАНДА"},
+        Invocation{"Version", {"--version"}, 0, true, std::string("tk515 ") + tk::kVersion + "\n"},
         Invocation{"UnknownCommand", {"frob"}, 2, false, "неизвестная команда «frob»"},
         Invocation{"MissingFile", {"show"}, 2, false, "Использование: tk515 show ФАЙЛ"},
         Invocation{"ExtraFile", {"new", "@a", "@b"}, 2, false, "ожидается файлов: 1, указано: 2"},

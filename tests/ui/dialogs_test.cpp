@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -390,6 +391,41 @@ private slots:
         });
         QCOMPARE(prompts.saveFileName(dir.filePath(QStringLiteral("Object1.t61"))),
                  std::optional<QString>(dir.filePath(QStringLiteral("site.t61"))));
+    }
+
+    // Where each file dialog starts: the folder it is given, or where it stood when
+    // that folder is gone.
+    void fileDialogsStartIn_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("given"); // below the scratch folder
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("open, the last folder") << false << "last"
+                                               << "last";
+        QTest::newRow("open, a folder removed since") << false << "gone"
+                                                      << "before";
+        QTest::newRow("open, none stored") << false << ""
+                                           << "before";
+        QTest::newRow("save, the preset's folder") << true << "last/Object1.t61"
+                                                   << "last";
+    }
+    void fileDialogsStartIn() {
+        QFETCH(bool, save);
+        QFETCH(QString, given);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("last") && QDir(dir.path()).mkpath("before"));
+        QtPrompts prompts(&owner_);
+        QFileDialog* dialog = save ? prompts.SaveDialog1 : prompts.OpenDialog1;
+        dialog->setDirectory(dir.filePath("before"));
+        QString started;
+        whenModal(this, [&](QWidget& modal) {
+            started = static_cast<QFileDialog&>(modal).directory().absolutePath();
+            static_cast<QFileDialog&>(modal).reject();
+        });
+        const QString argument = given.isEmpty() ? QString() : dir.filePath(given);
+        QCOMPARE(save ? prompts.saveFileName(argument) : prompts.openFileName(argument),
+                 std::nullopt);
+        QCOMPARE(started, dir.filePath(shown));
     }
 
     void saveDialogIsPresetAndCancellable() {

@@ -4,6 +4,7 @@
 #include "files/document.h"
 #include "files/fileio.h"
 #include "files/format.h"
+#include "files/settings.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
 #include "scriptedprompts.h"
@@ -25,7 +26,10 @@ using Answer = tk::Prompts::Answer;
 namespace {
 
 const QString kChanged = QStringLiteral("? Файл был изменен. Сохранить изменения?");
-const QString kReplace = QStringLiteral("? есть такой файл, заменить?");
+// The replace question names the file on a line of its own.
+QString replaceQuestion(const QString& path) {
+    return QStringLiteral("? есть такой файл, заменить?\n") + QDir::toNativeSeparators(path);
+}
 
 QByteArray fileImage(Configuration cfg) {
     std::vector<std::uint8_t> bytes;
@@ -67,6 +71,8 @@ class DocumentTest : public QObject {
     std::unique_ptr<Document> doc_;
     int resets_ = 0;
     QString shownCaption_;
+    QStringList chosenFolders_;
+    QStringList usedFiles_;
 
     QString folder() const { return dir_.path() + QLatin1Char('/'); }
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -82,7 +88,9 @@ class DocumentTest : public QObject {
                         ++resets_;
                     },
                 .showState =
-                    [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); }});
+                    [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); },
+                .folderChosen = [this](const QString& f) { chosenFolders_ << f; },
+                .fileUsed = [this](const QString& f) { usedFiles_ << f; }});
         doc_->New();
     }
 
@@ -118,6 +126,8 @@ private slots:
         cfg_ = Configuration{};
         prompts_ = ScriptedPrompts{};
         resets_ = 0;
+        chosenFolders_.clear();
+        usedFiles_.clear();
         start(folder());
     }
     void cleanup() {
@@ -294,21 +304,66 @@ private slots:
         QCOMPARE(shownCaption_, QStringLiteral("Object1 - TK 515 Pro"));
     }
 
-    void saveAsOntoAnExistingFileAsksAgainUntilYes() {
-        const QString p = path(QStringLiteral("site.tk515"));
-        QVERIFY(writeAll(p, "old"));
+    // Save as onto existing files: each answer other than Yes brings the dialog back
+    // with the name just chosen, and only a Yes replaces a file.
+    void saveAsOntoAnExistingFile_data() {
+        QTest::addColumn<QStringList>("choices"); // the names chosen in turn
+        QTest::addColumn<QList<int>>("answers");  // to each question
+        QTest::addColumn<QString>("saved");       // the file written in the end
+        const auto answers = [](std::initializer_list<Answer> list) {
+            QList<int> ints;
+            for (const Answer a : list) {
+                ints << int(a);
+            }
+            return ints;
+        };
+        QTest::newRow("Yes at once")
+            << QStringList{"site.tk515"} << answers({Answer::Yes}) << "site.tk515";
+        QTest::newRow("No, Cancel, then Yes")
+            << QStringList{"site.tk515", "site.tk515", "site.tk515"}
+            << answers({Answer::No, Answer::Cancel, Answer::Yes}) << "site.tk515";
+        QTest::newRow("No, then a new name")
+            << QStringList{"site.tk515", "fresh.tk515"} << answers({Answer::No}) << "fresh.tk515";
+        QTest::newRow("No, then the generated name taken by an earlier run")
+            << QStringList{"site.tk515", "Object9.t61", "other.tk515"}
+            << answers({Answer::No, Answer::No}) << "other.tk515";
+    }
+    void saveAsOntoAnExistingFile() {
+        QFETCH(QStringList, choices);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, saved);
+        for (const char* name : {"site.tk515", "Object9.t61"}) {
+            QVERIFY(writeAll(path(QString::fromLatin1(name)), "old"));
+        }
         edit("NEW");
-        prompts_.files = {p, p, p};
-        prompts_.answers = {Answer::No, Answer::Cancel, Answer::Yes};
+        QStringList expected;
+        QString preset = folder() + QStringLiteral("Object1.t61");
+        for (const QString& name : choices) {
+            prompts_.files.push_back(path(name));
+            expected << QStringLiteral("save ") + preset;
+            if (QFile::exists(path(name))) {
+                expected << replaceQuestion(path(name));
+            }
+            preset = path(name);
+        }
+        for (const int a : answers) {
+            prompts_.answers.push_back(static_cast<Answer>(a));
+        }
         QVERIFY(doc_->Saveas());
-        const QString dialog = QStringLiteral("save ") + folder() + QStringLiteral("Object1.t61");
-        QCOMPARE(prompts_.log, (QStringList{dialog, kReplace, dialog, kReplace, dialog, kReplace}));
-        QCOMPARE(readAll(p), fileImage(cfg_));
-        QCOMPARE(doc_->FilePath(), p);
-        QCOMPARE(doc_->FileTitle(), QStringLiteral("site.tk515"));
-        QCOMPARE(shownCaption_, QStringLiteral("site.tk515 - TK 515 Pro"));
-        QCOMPARE(doc_->statusText(), QDir::toNativeSeparators(p));
+        QCOMPARE(prompts_.log, expected);
         QVERIFY(prompts_.done());
+        QCOMPARE(readAll(path(saved)), fileImage(cfg_));
+        for (const char* name : {"site.tk515", "Object9.t61"}) {
+            if (path(QString::fromLatin1(name)) != path(saved)) {
+                QCOMPARE(readAll(path(QString::fromLatin1(name))), QByteArray("old"));
+            }
+        }
+        QCOMPARE(doc_->FilePath(), path(saved));
+        QCOMPARE(doc_->FileTitle(), saved);
+        QCOMPARE(shownCaption_, saved + QStringLiteral(" - TK 515 Pro"));
+        QCOMPARE(doc_->statusText(), QDir::toNativeSeparators(path(saved)));
+        QCOMPARE(chosenFolders_, QStringList{dir_.path()});
+        QCOMPARE(usedFiles_, QStringList{path(saved)}); // for the recent files
     }
 
     void saveAsToANewFileAsksNothingMore() {
@@ -493,22 +548,33 @@ private slots:
     }
 
     // The folder of generated names (the documents folder of a new user) is made when
-    // a file goes into it, and not before.
-    void generatedNamesFolderIsMadeWhenAFileGoesThere_data() {
+    // a file goes into it, and not before. A generated name that another program (or an
+    // earlier run) has taken since New gives way to the next free one: nothing is
+    // replaced without a question.
+    void generatedNameIsWrittenWithoutDialog_data() {
         QTest::addColumn<QString>("route");
-        QTest::newRow("Yes to New") << "new";
-        QTest::newRow("Yes to closing") << "close";
-        QTest::newRow("Save after a cancelled Save as") << "save";
-        QTest::newRow("Save as the preset name") << "saveas";
+        QTest::addColumn<bool>("taken");
+        for (const bool taken : {false, true}) {
+            const char* suffix = taken ? ", Object1 taken meanwhile" : "";
+            QTest::addRow("Yes to New%s", suffix) << "new" << taken;
+            QTest::addRow("Yes to closing%s", suffix) << "close" << taken;
+            QTest::addRow("Save after a cancelled Save as%s", suffix) << "save" << taken;
+        }
+        QTest::newRow("Save as the preset name") << "saveas" << false;
     }
-    void generatedNamesFolderIsMadeWhenAFileGoesThere() {
+    void generatedNameIsWrittenWithoutDialog() {
         QFETCH(QString, route);
+        QFETCH(bool, taken);
         const QString names = path(QStringLiteral("Documents/"));
         start(names);
         QCOMPARE(doc_->FilePath(), names + QStringLiteral("Object1.t61"));
         edit("FIRST");
         QVERIFY(!QFileInfo::exists(names));
         const Configuration expected = cfg_;
+        if (taken) {
+            QVERIFY(QDir().mkpath(names));
+            QVERIFY(writeAll(names + QStringLiteral("Object1.t61"), "earlier run"));
+        }
         if (route == QStringLiteral("new")) {
             prompts_.answers = {Answer::Yes};
             QVERIFY(doc_->New());
@@ -518,14 +584,97 @@ private slots:
         } else if (route == QStringLiteral("save")) {
             prompts_.files = {std::nullopt};
             QVERIFY(!doc_->Save());
-            QVERIFY(!QFileInfo::exists(names));
+            QCOMPARE(QFileInfo::exists(names), taken);
             QVERIFY(doc_->Save());
         } else {
             prompts_.files = {names + QStringLiteral("Object1.t61")};
             QVERIFY(doc_->Saveas());
         }
-        QCOMPARE(readAll(names + QStringLiteral("Object1.t61")), fileImage(expected));
+        const QString written =
+            taken ? QStringLiteral("Object2.t61") : QStringLiteral("Object1.t61");
+        QCOMPARE(readAll(names + written), fileImage(expected));
+        QCOMPARE(usedFiles_, QStringList{names + written});
+        if (taken) {
+            QCOMPARE(readAll(names + QStringLiteral("Object1.t61")), QByteArray("earlier run"));
+        }
+        if (route == QStringLiteral("new")) {
+            // The next name is the one after the file just written.
+            QCOMPARE(doc_->FileTitle(),
+                     taken ? QStringLiteral("Object3") : QStringLiteral("Object2"));
+        } else {
+            QCOMPARE(doc_->FilePath(), names + written);
+        }
         QVERIFY(prompts_.done());
+    }
+
+    // Generated names skip every name its folder holds already, whatever it is, so
+    // that Yes to the save question never replaces a file of an earlier run.
+    void generatedNamesSkipWhatTheFolderHolds_data() {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QStringList>("titles"); // at start, after New, after New again
+        QTest::newRow("empty folder")
+            << QStringList{} << QStringList{"Object1", "Object2", "Object3"};
+        QTest::newRow("Object1.t61 present")
+            << QStringList{"Object1.t61"} << QStringList{"Object2", "Object3", "Object4"};
+        QTest::newRow("a gap") << QStringList{"Object1.t61", "Object3.t61"}
+                               << QStringList{"Object2", "Object4", "Object5"};
+        QTest::newRow("a folder of that name")
+            << QStringList{"Object1.t61/"} << QStringList{"Object2", "Object3", "Object4"};
+        QTest::newRow("a dangling link")
+            << QStringList{"Object1.t61@"} << QStringList{"Object2", "Object3", "Object4"};
+        QTest::newRow("other extensions do not count")
+            << QStringList{"Object1.tk515", "Object1"}
+            << QStringList{"Object1", "Object2", "Object3"};
+    }
+    void generatedNamesSkipWhatTheFolderHolds() {
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, titles);
+        const QString names = path(QStringLiteral("names/"));
+        QVERIFY(QDir().mkpath(names));
+        for (const QString& entry : present) {
+            if (entry.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir().mkpath(names + entry));
+            } else if (entry.endsWith(QLatin1Char('@'))) {
+                QVERIFY(QFile::link(names + QStringLiteral("nowhere"), names + entry.chopped(1)));
+            } else {
+                QVERIFY(writeAll(names + entry, "earlier run"));
+            }
+        }
+        start(names);
+        QStringList shown{doc_->FileTitle()};
+        QVERIFY(doc_->New());
+        shown << doc_->FileTitle();
+        QVERIFY(doc_->New());
+        shown << doc_->FileTitle();
+        QCOMPARE(shown, titles);
+        QCOMPARE(doc_->FilePath(), names + titles.last() + QStringLiteral(".t61"));
+        QCOMPARE(doc_->NewFileCounter(), titles.last().mid(6).toInt());
+        QVERIFY(prompts_.log.isEmpty());
+    }
+
+    // The recent files: the newest first, each once, at most eight.
+    void recentFileList_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("used");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("first") << QStringList{} << "/a" << QStringList{"/a"};
+        QTest::newRow("in front") << QStringList{"/a", "/b"} << "/c"
+                                  << QStringList{"/c", "/a", "/b"};
+        QTest::newRow("moved to the front")
+            << QStringList{"/a", "/b", "/c"} << "/c" << QStringList{"/c", "/a", "/b"};
+        QTest::newRow("already first")
+            << QStringList{"/a", "/b"} << "/a" << QStringList{"/a", "/b"};
+        QTest::newRow("the ninth drops the oldest")
+            << QStringList{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"} << "/9"
+            << QStringList{"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"};
+        QTest::newRow("names differing in case are two files")
+            << QStringList{"/A"} << "/a" << QStringList{"/a", "/A"};
+    }
+    void recentFileList() {
+        QFETCH(QStringList, before);
+        QFETCH(QString, used);
+        QFETCH(QStringList, after);
+        QCOMPARE(tk::withRecentFile(before, used), after);
     }
 
     void generatedNamesStayInAWritableProgramFolder() {

@@ -20,6 +20,7 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files; // nothing: the dialog was cancelled
     bool unexpected = false;                  // asked something the script had no answer for
+    QStringList openFolders;                  // where each open dialog started
 
     Answer question(const QString& text) override {
         log << QStringLiteral("? ") + text;
@@ -35,8 +36,9 @@ public:
     void captionedMessage(const QString& caption, const QString& text) override {
         log << QStringLiteral("! [%1] %2").arg(caption, text);
     }
-    std::optional<QString> openFileName() override {
+    std::optional<QString> openFileName(const QString& folder) override {
         log << QStringLiteral("open");
+        openFolders << folder;
         return nextFile();
     }
     std::optional<QString> saveFileName(const QString& preset) override {

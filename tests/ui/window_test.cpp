@@ -3,8 +3,10 @@
 #include "files/format.h"
 #include "model/defaults.h"
 #include "ui/commandbars.h"
+#include "ui/commandline.h"
 #include "ui/helpwindow.h"
 #include "ui/layout.h"
+#include "ui/recentfiles.h"
 #include "ui/startport.h"
 #include "ui/topdock.h"
 #include "window_support.h"
@@ -15,8 +17,10 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -99,6 +103,12 @@ QByteArray fileOf(const char* serial) {
         return {};
     }
     return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+// Writes `content` as the whole file at `path`.
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
 }
 
 } // namespace
@@ -273,6 +283,7 @@ private slots:
             "  Open1 &Открыть #1 [Ctrl+O] on",
             "  Save1 &Сохранить #2 [Ctrl+S] on",
             "  Saveas1 Сохранить &как #3 [Ctrl+Shift+S] on",
+            "  RecentSeparator -", // hidden: no recent files yet
             "  N1 -",
             "  Exit1 &Выход #4 [Ctrl+Q] on",
             "ToolBar1 Command1 &Команды",
@@ -818,10 +829,7 @@ private slots:
 
     void openShowsTheGeneralPanel() {
         const QString path = scratch_.filePath("site.tk515");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fileOf("OPENED"));
-        f.close();
+        QVERIFY(writeFile(path, fileOf("OPENED")));
         click("Вход 2");
         prompts_.files = {path};
         child<QAction>(window(), "Open1")->trigger();
@@ -898,6 +906,225 @@ private slots:
         child<QAction>(window(), "Exit1")->trigger();
         QVERIFY(!window().isVisible());
         QCOMPARE(settingsPort(), QStringLiteral("/dev/ttyUSB0"));
+    }
+
+    // The folder of the last file opened or saved under a chosen name is kept in the
+    // settings: after a restart the open and save dialogs start there.
+    void dialogsStartInTheFolderLastUsedAfterARestart() {
+        const QString folder = scratch_.filePath("sites");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeFile(folder + "/site.tk515", fileOf("SITE")));
+        prompts_.files = {folder + "/site.tk515"};
+        child<QAction>(window(), "Open1")->trigger();
+        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+                     .value(QStringLiteral("LastFolder"))
+                     .toString(),
+                 folder);
+        app_.reset();
+        open();
+        prompts_.files = {std::nullopt, std::nullopt};
+        child<QAction>(window(), "Open1")->trigger();
+        child<QAction>(window(), "Save1")->trigger(); // untitled: Save as
+        QCOMPARE(prompts_.openFolders, QStringList{folder});
+        QCOMPARE(prompts_.log, (QStringList{QStringLiteral("open"),
+                                            QStringLiteral("save ") + folder + "/Object1.t61"}));
+        QVERIFY(prompts_.done());
+    }
+
+    // The window program's command line.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("port"); // "-": none given
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("nothing") << QStringList{} << "-" << QStringList{} << "";
+        QTest::newRow("a file") << QStringList{"site.tk515"} << "-" << QStringList{"site.tk515"}
+                                << "";
+        QTest::newRow("a port and two files")
+            << QStringList{"a.t61", "--port", "/dev/ttyUSB1", "b.t61"} << "/dev/ttyUSB1"
+            << QStringList{"a.t61", "b.t61"} << "";
+        QTest::newRow("--port=") << QStringList{"--port=/dev/pts/3"} << "/dev/pts/3"
+                                 << QStringList{} << "";
+        QTest::newRow("files after --") << QStringList{"--", "-odd.tk515", "--port"} << "-"
+                                        << QStringList{"-odd.tk515", "--port"} << "";
+        QTest::newRow("unknown option") << QStringList{"--frob\x1b"} << "-" << QStringList{}
+                                        << "неизвестный параметр «--frob\\u001b»";
+        QTest::newRow("port without a name")
+            << QStringList{"--port"} << "-" << QStringList{} << "после --port нужно имя порта";
+        QTest::newRow("empty --port=")
+            << QStringList{"--port="} << "-" << QStringList{} << "после --port нужно имя порта";
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, port);
+        QFETCH(QStringList, files);
+        QFETCH(QString, error);
+        const WindowCommandLine given =
+            parseWindowCommandLine(QStringList{QStringLiteral("tk515pro")} + args);
+        QCOMPARE(given.error, error);
+        if (error.isEmpty()) {
+            QCOMPARE(given.port.value_or(QStringLiteral("-")), port);
+            QCOMPARE(given.files, files);
+        }
+    }
+
+    // A file given on the command line or dropped on the window (anywhere on it, an edit
+    // included) opens as by Open: the save question first, the same messages, and a
+    // failure leaves the fresh configuration.
+    void givenFiles_data() {
+        QTest::addColumn<QString>("how"); // "command", "window", "edit", "held"
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QStringList>("log"); // "%1" stands for the first file's path
+        QTest::addColumn<QString>("serial");  // of the record afterwards
+        const QString notConfig = QStringLiteral("! Это файл не для программы TekoraCentre");
+        const QString several =
+            QStringLiteral("! Открывается только один файл за раз, первый из 2:\n%1");
+        QTest::newRow("command line")
+            << "command" << QStringList{"site.tk515"} << false << QStringList{} << "SITE";
+        QTest::newRow("dropped on the window")
+            << "window" << QStringList{"site.tk515"} << false << QStringList{} << "SITE";
+        QTest::newRow("dropped on an edit")
+            << "edit" << QStringList{"site.tk515"} << false << QStringList{} << "SITE";
+        QTest::newRow("dropped on a changed configuration")
+            << "window" << QStringList{"site.tk515"} << true << QStringList{kChanged} << "SITE";
+        QTest::newRow("several dropped") << "window" << QStringList{"site.tk515", "other.t61"}
+                                         << false << QStringList{several} << "SITE";
+        QTest::newRow("foreign, command line")
+            << "command" << QStringList{"foreign.t61"} << false << QStringList{notConfig} << "";
+        QTest::newRow("foreign, dropped")
+            << "window" << QStringList{"foreign.t61"} << false << QStringList{notConfig} << "";
+        QTest::newRow("missing, command line")
+            << "command" << QStringList{"missing.tk515"} << false
+            << QStringList{"! Не могу открыть файл: No such file or directory (нет такого "
+                           "файла или папки)"}
+            << "";
+        QTest::newRow("dropped while a link command runs")
+            << "held" << QStringList{"site.tk515"} << false << QStringList{} << "";
+    }
+    void givenFiles() {
+        QFETCH(QString, how);
+        QFETCH(QStringList, names);
+        QFETCH(bool, changed);
+        QFETCH(QStringList, log);
+        QFETCH(QString, serial);
+        const QString folder = scratch_.filePath("given");
+        QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+        for (const auto& [name, content] :
+             {std::pair{"site.tk515", fileOf("SITE")}, std::pair{"other.t61", fileOf("OTHER")},
+              std::pair{"foreign.t61", QByteArray("not a configuration")}}) {
+            QVERIFY(writeFile(folder + "/" + name, content));
+        }
+        QStringList paths;
+        for (const QString& name : names) {
+            paths << folder + "/" + name;
+        }
+        if (changed) {
+            window().panelContext().updt1(true);
+            prompts_.answers = {Answer::No};
+        }
+        auto* edit = child<QLineEdit>(window(), "Panel000TxSerialNumEd");
+        const QString editBefore = edit->text();
+        if (how == QStringLiteral("command")) {
+            window().openGivenFiles(paths);
+        } else {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString& p : paths) {
+                urls << QUrl::fromLocalFile(p);
+            }
+            data.setUrls(urls);
+            data.setText(paths.join(QLatin1Char('\n')));
+            QWidget* target =
+                how == QStringLiteral("edit") ? static_cast<QWidget*>(edit) : &window();
+            const QPoint at = target->rect().center();
+            std::optional<FillGuard> held;
+            if (how == QStringLiteral("held")) {
+                held.emplace(window().panelContext());
+            }
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QCOMPARE(enter.isAccepted(), !held);
+            if (!held) {
+                QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &drop);
+                QVERIFY(drop.isAccepted());
+            }
+        }
+        QTest::qWait(50); // the file opens from the event loop
+        QStringList expected;
+        for (const QString& line : log) {
+            expected << (line.contains(QStringLiteral("%1"))
+                             ? line.arg(QDir::toNativeSeparators(paths.constFirst()))
+                             : line);
+        }
+        QCOMPARE(prompts_.log, expected);
+        QVERIFY(prompts_.done());
+        QCOMPARE(window().record().TxSerialNum, serial.toStdString());
+        if (serial.isEmpty()) {
+            QCOMPARE(window().windowTitle(), changed ? QStringLiteral("Object1* - TK 515 Pro")
+                                                     : QStringLiteral("Object1 - TK 515 Pro"));
+            QVERIFY(window().document().Untitled());
+        } else {
+            QCOMPARE(window().windowTitle(), QStringLiteral("site.tk515 - TK 515 Pro"));
+            QCOMPARE(shownPanels(), QStringList{"Panel000"});
+            QCOMPARE(window().recentFiles().files(), QStringList{paths.constFirst()});
+        }
+        QCOMPARE(edit->text(), serial.isEmpty() ? editBefore : serial); // no path typed in
+    }
+
+    // "Файл" lists the last files opened or saved, newest first, kept across runs; a
+    // chosen one that is gone is removed with a word and opens nothing.
+    void recentFiles_data() {
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("a file that is there opens") << false;
+        QTest::newRow("a file that is gone is removed") << true;
+    }
+    void recentFiles() {
+        QFETCH(bool, gone);
+        const QString folder = scratch_.filePath("recent");
+        QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+        const QString a = folder + "/a.tk515";
+        const QString b = folder + "/b&c.t61";
+        QVERIFY(writeFile(a, fileOf("A")));
+        prompts_.files = {a, b};
+        child<QAction>(window(), "Open1")->trigger();
+        window().panelContext().updt1(true);
+        child<QAction>(window(), "Saveas1")->trigger();
+        QCOMPARE(window().recentFiles().files(), (QStringList{b, a}));
+
+        app_.reset();
+        open(); // the list comes back from the settings
+        auto* file = child<QMenu>(window(), "File1");
+        QStringList captions;
+        for (QAction* item : file->actions()) {
+            captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        QCOMPARE(captions, (QStringList{"&Новый", "&Открыть", "&Сохранить", "Сохранить &как", "-",
+                                        "&1 " + folder + "/b&&c.t61", "&2 " + folder + "/a.tk515",
+                                        "-", "&Выход"}));
+        if (gone) {
+            QVERIFY(QFile::remove(a));
+        }
+        child<QAction>(window(), "RecentFile2")->trigger();
+        QTest::qWait(50);
+        if (gone) {
+            QCOMPARE(prompts_.log, QStringList{"! Файла больше нет:\n" + a +
+                                               "\nОн убран из списка последних файлов."});
+            QCOMPARE(window().windowTitle(), QStringLiteral("Object1 - TK 515 Pro"));
+            QCOMPARE(window().recentFiles().files(), QStringList{b});
+            QVERIFY(child<QAction>(window(), "RecentFile2") == nullptr ||
+                    !file->actions().contains(child<QAction>(window(), "RecentFile2")));
+        } else {
+            QVERIFY(prompts_.log.isEmpty());
+            QCOMPARE(window().record().TxSerialNum, std::string("A"));
+            QCOMPARE(window().windowTitle(), QStringLiteral("a.tk515 - TK 515 Pro"));
+            QCOMPARE(window().recentFiles().files(), (QStringList{a, b}));
+        }
+        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
+                     .value(QStringLiteral("RecentFiles"))
+                     .toStringList(),
+                 window().recentFiles().files());
     }
 
     void closeAnsweredNoEndsWithoutSaving() {
