@@ -15,6 +15,10 @@ constexpr int kCountTimeout = 100;    // 10 s: "rdump", "pdum", a block written
 constexpr int kBlockReadTimeout = 80; // 8 s
 constexpr int kBlockPauseMs = 300;    // before every block command
 constexpr std::size_t kBlock = 128;
+// The steps the progress bar counts: the five commands of the preparation ("ATE=0",
+// "AT", "AT+CBST", "AT+CREG?", "ATD") and the two of the hang-up.
+constexpr int kPrepareSteps = 5;
+constexpr int kHangUpSteps = 2;
 
 std::string hex2(int value) {
     return {TetraToChar(value, 1), TetraToChar(value, 0)};
@@ -72,15 +76,15 @@ public:
         }
         opened_ = true;
         const char* const commands[] = {"ATE=0\r", "AT\r", "AT+CBST=71,0,1\r"};
-        bool first = true;
+        int step = 0;
         for (const char* cmd : commands) {
-            if (!first) {
+            if (step > 0) {
                 clock_.sleepMs(kModemPauseMs);
             }
-            first = false;
             if (cancelled()) {
                 return false;
             }
+            reporter_.reportStep(step++, kPrepareSteps);
             if (!x_.vvod(cmd, 0, kModemCommandTimeout)) {
                 fail(kModemNotConnectedText);
                 return false;
@@ -105,6 +109,7 @@ public:
             return false;
         }
         say("Checking GSMNet");
+        reporter_.reportStep(step++, kPrepareSteps);
         registrationSent_ = true;
         if (!x_.vvodReg("AT+CREG?\r", 0, kRegistrationTimeout)) {
             result_.code = x_.StatusCode;
@@ -116,12 +121,15 @@ public:
             return false;
         }
         say("Connecting");
+        reporter_.reportStep(step, kPrepareSteps);
         result_.dialled = true;
         if (!x_.vvodconn("ATD" + telephone_ + "\r", 0, kDialTimeout)) {
             result_.code = x_.StatusCode;
             hangUp(kNoCallText);
             return false;
         }
+        // The transfer is a stage of its own, whose size the count gives.
+        reporter_.reportStep(0, 0);
         return true;
     }
 
@@ -142,8 +150,10 @@ public:
         if (!line_.isOpen()) {
             return;
         }
+        reporter_.reportStep(0, kHangUpSteps);
         clock_.sleepMs(kModemPauseMs);
         x_.vvod("+++AT\r", 0, kHangUpTimeout);
+        reporter_.reportStep(1, kHangUpSteps);
         clock_.sleepMs(kModemPauseMs);
         x_.vvod("ATH\r", 0, kHangUpTimeout);
     }
@@ -210,6 +220,7 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
                 break;
             }
             s.say("Writing" + hex2(i));
+            reporter.reportStep(i, count);
             x.vvod1("prog" + hex2(i) + "\r");
             good = x.vvodsum(image.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
                              kCountTimeout);
@@ -246,6 +257,7 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
                 break;
             }
             s.say("Reading" + hex2(i));
+            reporter.reportStep(i, count);
             // Block i lands at 128·i over whatever lay there (the tail of the previous
             // answer): cleared first, so a short answer leaves no stale bytes.
             const std::size_t at = kBlock * static_cast<std::size_t>(i);
@@ -263,6 +275,8 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
                 r.ok = true;
                 r.code = x.StatusCode;
                 s.say("Read OK. It was readed " + std::to_string(count) + " blocks.");
+                // The caller shows what was read while the call is cleared.
+                reporter.reportReceived(r.image, count);
                 s.hangUp(kRemoteReadOkText);
             } else {
                 s.transferFailed();
