@@ -189,8 +189,12 @@ bool Document::offerSave(const std::function<void(const SaveResult&)>& reportFai
     return false;
 }
 
+bool Document::offerSaveForNew() {
+    return offerSave([this](const SaveResult& r) { report(kNewSaveFailed, r); });
+}
+
 bool Document::New() {
-    if (!offerSave([this](const SaveResult& r) { report(kNewSaveFailed, r); })) {
+    if (!offerSaveForNew()) {
         return false;
     }
     // A name that an earlier run (or another program) saved is skipped, so that a

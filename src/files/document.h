@@ -67,6 +67,12 @@ public:
     bool Save();
     bool Saveas();
     bool Close();
+    // New's question alone: a changed configuration is offered for saving to the
+    // current path. False when the command must stop (Cancel, or the save failed and
+    // "не сохраняется" told why). A read asks it before it starts and runs New only
+    // once the transmitter's configuration has come, so a failed read leaves the
+    // configuration as it was.
+    bool offerSaveForNew();
 
     // The folder the open and save dialogs start in (the last one used); empty: the
     // open dialog starts where it stands and Save as of a new configuration in the

@@ -15,6 +15,10 @@ constexpr int kCountTimeout = 100;    // 10 s: "rdump", "pdum", a block written
 constexpr int kBlockReadTimeout = 80; // 8 s
 constexpr int kBlockPauseMs = 300;    // before every block command
 constexpr std::size_t kBlock = 128;
+// The steps the progress bar counts: the five commands of the preparation ("ATE=0",
+// "AT", "AT+CBST", "AT+CREG?", "ATD") and the two of the hang-up.
+constexpr int kPrepareSteps = 5;
+constexpr int kHangUpSteps = 2;
 
 std::string hex2(int value) {
     return {TetraToChar(value, 1), TetraToChar(value, 0)};
@@ -80,12 +84,12 @@ public:
         }
         opened_ = true;
         const char* const commands[] = {"ATE=0\r", "AT\r", "AT+CBST=71,0,1\r"};
-        bool first = true;
+        int step = 0;
         for (const char* cmd : commands) {
-            if ((!first && !pause(kModemPauseMs)) || cancelled()) {
+            if ((step > 0 && !pause(kModemPauseMs)) || cancelled()) {
                 return false;
             }
-            first = false;
+            reporter_.reportStep(step++, kPrepareSteps);
             if (!x_.vvod(cmd, 0, kModemCommandTimeout)) {
                 if (!cancelled()) {
                     fail(kModemNotConnectedText);
@@ -109,6 +113,7 @@ public:
             return false;
         }
         say("Checking GSMNet");
+        reporter_.reportStep(step++, kPrepareSteps);
         registrationSent_ = true;
         if (!x_.vvodReg("AT+CREG?\r", 0, kRegistrationTimeout)) {
             if (!cancelled()) {
@@ -121,6 +126,7 @@ public:
             return false;
         }
         say("Connecting");
+        reporter_.reportStep(step, kPrepareSteps);
         result_.dialled = true;
         if (!x_.vvodconn("ATD" + telephone_ + "\r", 0, kDialTimeout)) {
             if (!cancelled()) {
@@ -129,6 +135,8 @@ public:
             }
             return false;
         }
+        // The transfer is a stage of its own, whose size the count gives.
+        reporter_.reportStep(0, 0);
         return true;
     }
 
@@ -162,8 +170,10 @@ public:
             return;
         }
         x_.Cancel = nullptr;
+        reporter_.reportStep(0, kHangUpSteps);
         x_.pause(kModemPauseMs);
         const bool escaped = x_.vvod("+++AT\r", 0, kHangUpTimeout);
+        reporter_.reportStep(1, kHangUpSteps);
         x_.pause(kModemPauseMs);
         const bool cleared = x_.vvod("ATH\r", 0, kHangUpTimeout);
         if (!escaped || !cleared) {
@@ -234,6 +244,7 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
                 break;
             }
             s.say("Writing" + hex2(i));
+            reporter.reportStep(i, count);
             x.vvod1("prog" + hex2(i) + "\r");
             good = x.vvodsum(image.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
                              kCountTimeout);
@@ -263,6 +274,7 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
                 break;
             }
             s.say("Reading" + hex2(i));
+            reporter.reportStep(i, count);
             // Block i lands at 128·i over whatever lay there (the tail of the previous
             // answer): cleared first, so a short answer leaves no stale bytes.
             const std::size_t at = kBlock * static_cast<std::size_t>(i);
@@ -279,6 +291,8 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
             r.ok = true;
             r.code = x.StatusCode;
             s.say("Read OK. It was readed " + std::to_string(count) + " blocks.");
+            // The caller shows what was read while the call is cleared.
+            reporter.reportReceived(r.image, count);
             s.hangUp(kRemoteReadOkText);
         }
     }

@@ -73,9 +73,10 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
                          const std::string& telephone, std::span<const std::uint8_t> image,
                          const std::atomic<bool>& cancel, const Reporter& reporter = {});
 
-// Udalread1Click's line work (after the caller's New and TxTlfNum restore): the
+// Udalread1Click's line work (after the caller's save question): the
 // preparation as above, then "rdump\r" gives N, and for each block 300 ms, "Reading"
-// hh, "read" hh "\r". Success: "Read OK. It was readed N blocks.", then the hang-up
+// hh, "read" hh "\r". Success: "Read OK. It was readed N blocks.", the blocks to the
+// reporter (received, so the caller shows them during the hang-up), then the hang-up
 // and message "Удаленное чтение успешно завершено!"; image holds the first 128 bytes
 // of each answer (at least 896 bytes) and blocks is N.
 RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params,

@@ -96,6 +96,7 @@ SessionResult CableConnect(SerialLine& line, Clock& clock, const LinkParams& par
             if (cancel.load()) {
                 break;
             }
+            reporter.reportStep(attempt, kConnectAttempts);
             if (x.vvodM("M\r", 0, kProbeTimeout)) {
                 result.ok = true;
                 result.code = x.StatusCode;
@@ -134,6 +135,7 @@ SessionResult CableRead(SerialLine& line, Clock& clock, const LinkParams& params
             break;
         }
         say(result, reporter, "Reading" + hex2(i));
+        reporter.reportStep(i, count);
         // Block i lands at 128·i. What lies there (the tail of the previous answer, or
         // nothing) is cleared first, so an answer shorter than a block never leaves
         // bytes of another exchange in the image.
@@ -178,6 +180,7 @@ SessionResult CableWrite(SerialLine& line, Clock& clock, const LinkParams& param
             break;
         }
         say(result, reporter, "Writing" + hex2(i));
+        reporter.reportStep(i, kCableWriteBlocks);
         x.vvod1("prog" + hex2(i) + "\r");
         good = x.vvodsum(baseImage.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
                          kCountTimeout);

@@ -6,6 +6,7 @@
 #include "link/modem_session.h"
 #include "link/qserialline.h"
 #include "link/session.h"
+#include "model/defaults.h"
 #include "ui/commandbars.h"
 #include "ui/panelcontext.h"
 #include "ui/portdialog.h"
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -63,6 +65,9 @@ void showWarning(Prompts& prompts, const link::SessionResult& result) {
         prompts.message(fromUtf8(result.warning));
     }
 }
+
+// How often a closing box looks again whether the box that is up has gone.
+constexpr int kBoxPollMs = 100;
 
 } // namespace
 
@@ -142,6 +147,15 @@ link::Reporter LinkController::reporter() {
         QMetaObject::invokeMethod(
             this, [this, text = fromUtf8(words)] { showStatus(text); }, Qt::QueuedConnection);
     };
+    r.step = [this](int done, int total) {
+        QMetaObject::invokeMethod(
+            this, [this, done, total] { setStep(done, total); }, Qt::QueuedConnection);
+    };
+    r.received = [this](const std::vector<std::uint8_t>& image, int blocks) {
+        QMetaObject::invokeMethod(
+            this, [this, image, blocks] { remoteReadReceived(image, blocks); },
+            Qt::QueuedConnection);
+    };
     return r;
 }
 
@@ -192,8 +206,7 @@ void LinkController::connectDone(const link::SessionResult& result) {
     }
     showStatus(fromUtf8(result.status));
     guard_.reset();
-    showMessage(result);
-    finish();
+    endWith(result, [this] { finish(); });
 }
 
 void LinkController::startDisconnect(bool afterTransfer) {
@@ -231,21 +244,9 @@ void LinkController::Read1Click() {
         tell(kBusyText);
         return;
     }
-    if (!LinkConnected_) {
+    if (!LinkConnected_ || !mayRead(Command::Read)) {
         return;
     }
-    running_ = Command::Read;
-    ctx_.finishEdits();
-    // New first: a changed configuration is offered for saving. Cancel (or a save that
-    // failed) abandons the read, as it abandons every other command: the read would
-    // otherwise overwrite the changes.
-    if (ctx_.fillGuard() || !doc_.New()) {
-        running_ = Command::None;
-        return;
-    }
-    // Until the blocks have arrived New, Open and Save as do nothing, so the read
-    // cannot land on a file opened meanwhile.
-    guard_ = std::make_unique<FillGuard>(ctx_);
     cancel_.store(false); // set only when the window goes
     showProgress();
     showStatus(QStringLiteral("Reading"));
@@ -260,20 +261,55 @@ void LinkController::Read1Click() {
 void LinkController::readDone(const link::SessionResult& result) {
     guard_.reset();
     if (!result.ok) {
+        // The record is as it was; the panel shows it again (edits typed meanwhile
+        // were not taken).
+        if (hooks_.refreshPanel) {
+            hooks_.refreshPanel();
+        }
         transferFailed(result);
         return;
     }
     std::vector<std::uint8_t> image = result.image;
     image.resize(std::max(image.size(), kBaseImageSize), 0);
-    // The cable read decodes the base image only.
-    redump(ctx_.record(), image);
+    // The cable read decodes the base image only, over the factory values.
+    Configuration read;
+    tk::setdefault(read);
+    redump(read, image);
+    replaceRecord(read);
+    showStatus(fromUtf8(result.status));
+    endWith(result, [this] { startDisconnect(true); });
+}
+
+bool LinkController::mayRead(Command command) {
+    if (ctx_.fillGuard()) {
+        return false;
+    }
+    running_ = command;
+    ctx_.finishEdits(); // as New does: no half-finished edit is offered for saving
+    // New's question first: a changed configuration is offered for saving, and Cancel
+    // (or a save that failed) abandons the read, as it abandons every other command.
+    // The record itself is replaced only when the transmitter's has come, so a failed
+    // read loses nothing.
+    if (!doc_.offerSaveForNew()) {
+        running_ = Command::None;
+        return false;
+    }
+    // Until the blocks have come New, Open and Save as do nothing, so the read cannot
+    // land on a file opened meanwhile; the panels take no edits.
+    guard_ = std::make_unique<FillGuard>(ctx_);
+    return true;
+}
+
+void LinkController::replaceRecord(const Configuration& read) {
+    guard_.reset(); // New and the refresh fill panels
+    // The save question was answered when the read started: New asks nothing now.
+    doc_.updt1(false);
+    doc_.New();
+    ctx_.record() = read;
     ctx_.recordReplaced();
     if (hooks_.refreshPanel) {
         hooks_.refreshPanel();
     }
-    showStatus(fromUtf8(result.status));
-    showMessage(result);
-    startDisconnect(true);
 }
 
 void LinkController::Write1Click() {
@@ -301,20 +337,19 @@ void LinkController::Write1Click() {
 
 void LinkController::writeDone(const link::SessionResult& result) {
     if (!result.ok) {
-        showStatus(fromUtf8(result.status));
-        showMessage(result);
         transferFailed(result);
         return;
     }
     showStatus(fromUtf8(result.status));
-    showMessage(result);
-    startDisconnect(true);
+    endWith(result, [this] { startDisconnect(true); });
 }
 
-// The remote read: New first (a changed configuration is offered for saving; Cancel
-// abandons the read), so the record is the factory one whatever it held, with the
-// number to dial kept. FillGuard is taken only after that (New itself must run) and
-// released before the refresh, which is a fill.
+// The remote read: New's question first (a changed configuration is offered for
+// saving; Cancel abandons the read). The record, the file state and the panel stay as
+// they are through the call; the blocks read are decoded into a fresh record (the
+// factory values, the number dialled, then the blocks), which replaces the window's
+// through New as soon as they have come, before the hang-up. A failed read changes
+// nothing.
 void LinkController::Udalread1Click() {
     if (busy()) {
         tell(kBusyText);
@@ -324,8 +359,7 @@ void LinkController::Udalread1Click() {
         return;
     }
     // The connected cable link holds the port: the session could not open it. Said
-    // before New, so the configuration on screen is not reset for a read that cannot
-    // run.
+    // before the save question, which would be asked for a read that cannot run.
     if (LinkConnected_) {
         showStatus(QStringLiteral("Check modem"));
         ctx_.prompts().captionedMessage(
@@ -334,17 +368,12 @@ void LinkController::Udalread1Click() {
                 link::PortBusyMessage(portName_.toStdString(), {link::OpenFailure::HeldHere, {}})));
         return;
     }
-    running_ = Command::RemoteRead;
-    ctx_.finishEdits(); // as New does: no half-finished edit is offered for saving
-    const Text telephone = ctx_.record().TxTlfNum;
-    if (!doc_.New()) {
-        running_ = Command::None;
+    if (!mayRead(Command::RemoteRead)) {
         return;
     }
-    // Back without the change mark: the number belongs to the transmitter being read.
-    ctx_.record().TxTlfNum = telephone;
-    ctx_.recordReplaced();
-    guard_ = std::make_unique<FillGuard>(ctx_);
+    const Text telephone = ctx_.record().TxTlfNum;
+    readTelephone_ = telephone;
+    readShown_ = false;
     cancel_.store(false); // a Cancel of an earlier connect loop is not for this session
     showProgress();
     showStatus(QStringLiteral("Check modem"));
@@ -358,21 +387,32 @@ void LinkController::Udalread1Click() {
         &LinkController::remoteReadDone);
 }
 
+void LinkController::remoteReadReceived(const std::vector<std::uint8_t>& image, int blocks) {
+    if (running_ != Command::RemoteRead || readShown_) {
+        return;
+    }
+    readShown_ = true;
+    // The number dialled survives: the blocks do not carry it.
+    Configuration read;
+    tk::setdefault(read);
+    read.TxTlfNum = readTelephone_;
+    link::DecodeRemoteImage(read, image, blocks);
+    replaceRecord(read);
+    // The hang-up goes on: held again until the command ends.
+    guard_ = std::make_unique<FillGuard>(ctx_);
+}
+
 void LinkController::remoteReadDone(const link::SessionResult& result) {
+    if (result.ok && !readShown_) {
+        remoteReadReceived(result.image, result.blocks);
+    }
     guard_.reset();
-    hideProgress();
-    if (result.ok) {
-        link::DecodeRemoteImage(ctx_.record(), result.image, result.blocks);
-        ctx_.recordReplaced();
-        if (hooks_.refreshPanel) {
-            hooks_.refreshPanel();
-        }
+    if (!result.ok && hooks_.refreshPanel) {
+        hooks_.refreshPanel(); // the record as it was, and nothing typed meanwhile
     }
     // The words end with "Disconnect" once the modem was asked to register.
     showStatus(fromUtf8(result.status));
-    showMessage(result);
-    showWarning(ctx_.prompts(), result);
-    finish();
+    endWith(result, [this] { finish(); });
 }
 
 // The remote write sends the whole record: the base image and the extension blocks
@@ -400,23 +440,48 @@ void LinkController::Udalwrite1Click() {
 }
 
 void LinkController::remoteWriteDone(const link::SessionResult& result) {
-    hideProgress();
     showStatus(fromUtf8(result.status));
-    showMessage(result);
-    showWarning(ctx_.prompts(), result);
-    finish();
+    endWith(result, [this] { finish(); });
 }
 
 void LinkController::transferFailed(const link::SessionResult& result) {
     showStatus(fromUtf8(result.status));
-    hideProgress();
-    // The line went away (the cable pulled, the adapter unplugged): the link is no
-    // longer connected, and the commands say so.
+    // The line went away (the cable pulled, the adapter unplugged): the port is closed,
+    // the link is no longer connected, and the commands and the words say so.
     if (!result.portOpen) {
         heldPort_.clear();
         updt2(false);
+        showStatus(QStringLiteral("Disconnect"));
     }
-    finish();
+    endWith(result, [this] { finish(); });
+}
+
+void LinkController::endWith(const link::SessionResult& result, std::function<void()> then) {
+    hideProgress();
+    // The wait is over: the box that asked to wait for it goes.
+    if (refusal_ != nullptr && refusal_->isVisible()) {
+        refusal_->close();
+    }
+    if (result.message.empty() && result.warning.empty()) {
+        then();
+        return;
+    }
+    afterOpenBoxes([this, result, then = std::move(then)] {
+        showMessage(result);
+        showWarning(ctx_.prompts(), result);
+        then();
+    });
+}
+
+void LinkController::afterOpenBoxes(std::function<void()> next) {
+    // One box at a time: the closing box waits for a dialog or box the user has open
+    // (the port dialog, the about box, a box of a panel).
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(kBoxPollMs, this,
+                           [this, next = std::move(next)]() mutable { afterOpenBoxes(next); });
+        return;
+    }
+    next();
 }
 
 void LinkController::finish() {
@@ -476,6 +541,8 @@ void LinkController::showStatus(const QString& words) {
 }
 
 void LinkController::showProgress() {
+    stepDone_ = 0;
+    stepTotal_ = 0;
     w_.ProgressBar1->setValue(0);
     w_.ProgressBar1->show();
 }
@@ -485,9 +552,17 @@ void LinkController::hideProgress() {
 }
 
 void LinkController::setProgress(int percent) {
+    // The share of the running answer counts within its step: the bar shows the whole
+    // transfer, or the connect's probes, or the modem's commands.
     if (w_.ProgressBar1->isVisible()) {
-        w_.ProgressBar1->setValue(percent);
+        w_.ProgressBar1->setValue(link::StageProgress(stepDone_, stepTotal_, percent));
     }
+}
+
+void LinkController::setStep(int done, int total) {
+    stepDone_ = done;
+    stepTotal_ = total;
+    setProgress(0);
 }
 
 void LinkController::showMessage(const link::SessionResult& result) {

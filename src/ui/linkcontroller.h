@@ -8,6 +8,8 @@
 // closing the window meanwhile, are refused with a word to the user.
 #pragma once
 
+#include "model/configuration.h"
+
 #include <QObject>
 #include <QString>
 #include <QThread>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QMessageBox;
@@ -113,9 +116,21 @@ private:
     void writeDone(const link::SessionResult& result);
     void remoteReadDone(const link::SessionResult& result);
     void remoteWriteDone(const link::SessionResult& result);
+    // The remote read's blocks have come (before its hang-up): they are shown at once.
+    void remoteReadReceived(const std::vector<std::uint8_t>& image, int blocks);
     // A transfer that failed: its words stay, the link stays connected unless the line
-    // went away.
+    // went away (then "Disconnect").
     void transferFailed(const link::SessionResult& result);
+    // The start of a read: FillGuard free, the save question of New asked (Cancel, or
+    // a save that failed, abandons the read). True when the read may run.
+    bool mayRead(Command command);
+    // A read has come: New (which asks nothing now), then `read` as the record, and
+    // the panel on show filled from it.
+    void replaceRecord(const Configuration& read);
+    // The end of a command: the progress bar hidden and the wait box closed, then the
+    // closing box (once no other box is up), then `then`.
+    void endWith(const link::SessionResult& result, std::function<void()> then);
+    void afterOpenBoxes(std::function<void()> next);
     void finish();
     link::Reporter reporter();
     link::LinkParams params() const;
@@ -124,6 +139,7 @@ private:
     void showProgress();
     void hideProgress();
     void setProgress(int percent);
+    void setStep(int done, int total);
     void showMessage(const link::SessionResult& result);
     void tell(const QString& text);
     QStringList portsOffered() const;
@@ -144,6 +160,12 @@ private:
     Command running_ = Command::None;
     bool disconnectEndsTransfer_ = false;
     std::unique_ptr<FillGuard> guard_;
+    // The step the progress bar stands at (link::Reporter::step).
+    int stepDone_ = 0;
+    int stepTotal_ = 0;
+    // The remote read: the number dialled, and whether its blocks are shown already.
+    Text readTelephone_;
+    bool readShown_ = false;
 
     std::atomic<bool> cancel_{false};
     QThread thread_;

@@ -121,6 +121,7 @@ void MainWindow::buildControls() {
     bars_ = std::make_unique<CommandBars>(dock_);
 
     tree_ = new NavigationTree(client);
+    tree_->setLocked([this] { return ctx_.fillGuard(); });
     panels_ = std::make_unique<PanelStack>(ctx_, client);
 
     progress_ = new QProgressBar(client);
@@ -217,6 +218,7 @@ void MainWindow::setdefault() {
     tk::setdefault(cfg_, editor_);
     tree_->selectFirst();
     panels_->general().setobsch();
+    tree_->markShown();
 }
 
 void MainWindow::razmer() {
@@ -236,7 +238,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::tv1click() {
     if (ctx_.fillGuard()) {
-        return; // a fill or a link command runs: the flag stays theirs
+        // A fill or a link command runs: the flag stays theirs, and the highlight
+        // stays on the panel shown.
+        tree_->selectShown();
+        return;
     }
     ctx_.finishEdits();
     if (const std::optional<NodePosition> position = tree_->selectedPosition()) {
@@ -244,6 +249,9 @@ void MainWindow::tv1click() {
         if (const std::optional<View> view = viewFor(*position)) {
             panels_->show(*view);
         }
+        tree_->markShown();
+    } else {
+        tree_->selectShown(); // a click beside the nodes shows nothing
     }
     // Every fill operation releases FillGuard on its way out, so it is clear here.
 }

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace tk {
 
@@ -125,7 +126,6 @@ NavigationTree::NavigationTree(QWidget* parent) : QTreeWidget(parent) {
         parents[node.level] = item;
     }
     expandAll();
-    viewport()->installEventFilter(this);
 }
 
 std::optional<NodePosition> NavigationTree::selectedPosition() const {
@@ -147,6 +147,49 @@ std::optional<NodePosition> NavigationTree::selectedPosition() const {
 
 void NavigationTree::selectFirst() {
     setCurrentItem(topLevelItem(0));
+}
+
+void NavigationTree::markShown() {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    shown_ = selected.isEmpty() ? nullptr : selected.first();
+    viewport()->update();
+}
+
+void NavigationTree::selectShown() {
+    if (shown_ != nullptr) {
+        setCurrentItem(shown_);
+    }
+}
+
+QItemSelectionModel::SelectionFlags NavigationTree::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    if (event != nullptr) {
+        if (event->type() == QEvent::KeyPress) {
+            return QItemSelectionModel::NoUpdate;
+        }
+        // A press the view does not take is taken on the release: both are refused.
+        if (locked_ && locked_() &&
+            (event->type() == QEvent::MouseButtonPress ||
+             event->type() == QEvent::MouseButtonRelease ||
+             event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::MouseMove)) {
+            return QItemSelectionModel::NoUpdate;
+        }
+    }
+    return QTreeWidget::selectionCommand(index, event);
+}
+
+void NavigationTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QTreeWidget::drawRow(painter, option, index);
+    if (index != currentIndex() || selectionModel()->isSelected(index) || !hasFocus()) {
+        return;
+    }
+    painter->save();
+    QPen pen(palette().color(QPalette::Text));
+    pen.setStyle(Qt::DotLine);
+    painter->setPen(pen);
+    painter->drawRect(visualRect(index).adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 int NavigationTree::nodeFontPixelSize(const QFont& family) {
@@ -183,8 +226,8 @@ void NavigationTree::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Space:
     case Qt::Key_Select:
         if (plain && currentItem() != nullptr) {
-            // As a click on the highlighted node: it becomes the selected one and shows
-            // its panel. The arrow keys only move the highlight.
+            // As a click on the keyboard's node: it becomes the highlighted one and
+            // shows its panel. The arrow keys only move the keyboard's frame.
             setCurrentItem(currentItem());
             emit treeClicked();
             event->accept();
@@ -197,12 +240,11 @@ void NavigationTree::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
-bool NavigationTree::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == viewport() && event->type() == QEvent::MouseButtonRelease) {
-        // The view has already moved the selection on the press.
-        emit treeClicked();
-    }
-    return QTreeWidget::eventFilter(watched, event);
+void NavigationTree::mouseReleaseEvent(QMouseEvent* event) {
+    // The view has moved the selection by now (on the press, or on this release), so
+    // the click sees where it ended.
+    QTreeWidget::mouseReleaseEvent(event);
+    emit treeClicked();
 }
 
 } // namespace tk

@@ -3,6 +3,7 @@
 
 #include <QTreeWidget>
 
+#include <functional>
 #include <optional>
 
 namespace tk {
@@ -50,6 +51,16 @@ public:
     // Selects the first node ("Общие").
     void selectFirst();
 
+    // The highlight marks the node whose view is shown, and nothing else: the arrow
+    // keys move only the keyboard's frame (Enter or Space then shows that node), and
+    // a click that shows nothing puts the highlight back. markShown() records the
+    // selected node as the one shown; selectShown() selects it again.
+    void markShown();
+    void selectShown();
+    // While `locked` says so (a fill or a link command holds FillGuard) a mouse press
+    // does not move the highlight.
+    void setLocked(std::function<bool()> locked) { locked_ = std::move(locked); }
+
     // The pixel size of the node texts: the largest whose line is no higher than the
     // 13-pixel cell of the original tree font, so the texts keep its proportions.
     static int nodeFontPixelSize(const QFont& family);
@@ -63,8 +74,17 @@ signals:
     void treeClicked();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    // The keyboard's node, when it is not the highlighted one, gets a dotted frame.
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+
+private:
+    QTreeWidgetItem* shown_ = nullptr;
+    std::function<bool()> locked_;
 };
 
 } // namespace tk

@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QTreeWidget>
+
+#include <algorithm>
 
 #include <csignal>
 
@@ -146,6 +149,37 @@ class LinkTest : public QObject {
         QVERIFY(link().LinkConnected());
     }
 
+    // The progress bar through a command: its values, and how many messages had come
+    // when it was hidden (-1: it never was).
+    struct Bar {
+        QList<int> values;
+        qsizetype messagesAtHide = -1;
+        // Forward only, up to the full bar.
+        bool wholeTransfer() const {
+            return std::is_sorted(values.begin(), values.end()) && values.last() == 100;
+        }
+    };
+    static QList<int> values(const QSignalSpy& changed) {
+        QList<int> v;
+        for (const QList<QVariant>& args : changed) {
+            v << args.at(0).toInt();
+        }
+        return v;
+    }
+    Bar runWatchingTheBar(const char* button) {
+        Bar bar;
+        const qsizetype before = prompts_.log.size();
+        QSignalSpy changed(&progress(), &QProgressBar::valueChanged);
+        test::OnEvent hidden(&progress(), QEvent::Hide, [&] {
+            if (bar.messagesAtHide < 0) {
+                bar.messagesAtHide = prompts_.log.size() - before;
+            }
+        });
+        run(button);
+        bar.values = values(changed);
+        return bar;
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(scratch_.isValid());
@@ -194,9 +228,11 @@ private slots:
         QVERIFY(cancel().isHidden());
 
         // Read: the record takes the transmitter's configuration, then the link
-        // disconnects.
-        run("ToolButton4");
+        // disconnects. The bar shows the whole transfer, and is gone before the box.
+        Bar bar = runWatchingTheBar("ToolButton4");
         QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
+        QVERIFY(bar.wholeTransfer());
+        QCOMPARE(bar.messagesAtHide, 0);
         const Configuration& cfg = window().record();
         QCOMPARE(cfg.ObjNum, 0x4321);
         QCOMPARE(QString::fromStdString(cfg.TelNum[0]), QStringLiteral("89001112233"));
@@ -213,8 +249,10 @@ private slots:
         window().panelContext().record().TimeOfInp = 12;
         connectLink();
         prompts_.log.clear();
-        run("ToolButton6");
+        bar = runWatchingTheBar("ToolButton6");
         QCOMPARE(prompts_.log, QStringList{"! Операция записи завершена успешно!"});
+        QVERIFY(bar.wholeTransfer());
+        QCOMPARE(bar.messagesAtHide, 0);
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(!link().LinkConnected());
         QTRY_VERIFY(QFile::exists(writtenFile_));
@@ -304,6 +342,13 @@ private slots:
         }
         QCOMPARE(window().document().FileTitle(), title);
         QVERIFY(prompts_.log.isEmpty());
+        // A tree click shows no other panel, and the highlight stays with the one shown.
+        auto& tree = *child<QTreeWidget>(window(), "TreeView1");
+        test::clickNode(tree, test::node(tree, QStringLiteral("Разное")));
+        QCOMPARE(tree.selectedItems().size(), 1);
+        QCOMPARE(tree.selectedItems().first()->text(0), QStringLiteral("Общие"));
+        QVERIFY(child(window(), "Panel013")->isHidden());
+        QVERIFY(child(window(), "Panel000")->isVisible());
 
         auto refusal = [this]() -> QString {
             auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
@@ -322,12 +367,30 @@ private slots:
         QCOMPARE(refusal(), LinkController::kCloseRefusedText);
         QVERIFY(window().isVisible());
         QVERIFY(link().busy());
+        // The wait box left open: the read's box does not land on it, it goes first.
+        click("ToolButton9");
+        auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
+        QVERIFY(box->isVisible());
 
         QVERIFY(ended.wait(20000));
         QCOMPARE(ended.count(), 1);
         QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
+        QVERIFY(!box->isVisible());
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(!window().panelContext().fillGuard());
+
+        // A dialog the user has open holds the read's box back until it is closed.
+        connectLink();
+        prompts_.log.clear();
+        click("ToolButton4");
+        child<QAction>(window(), "Port1")->trigger();
+        PortDialog& dialog = link().portDialog();
+        QTRY_VERIFY_WITH_TIMEOUT(status(1).startsWith(QStringLiteral("Read OK")), 20000);
+        QTest::qWait(300);
+        QVERIFY(prompts_.log.isEmpty() && link().busy());
+        QTest::mouseClick(child(dialog, "Button2"), Qt::LeftButton);
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(prompts_.log, QStringList{"! Операция чтения завершена успешно!"});
         // Now the window closes.
         QVERIFY(window().close());
     }
@@ -337,6 +400,7 @@ private slots:
         startSimulator({QStringLiteral("--fault"), QStringLiteral("no-answer")});
         openWindow(pty_);
         QSignalSpy ended(&link(), &LinkController::commandEnded);
+        QSignalSpy bar(&progress(), &QProgressBar::valueChanged);
         QElapsedTimer timer;
         timer.start();
         click("ToolButton7");
@@ -360,6 +424,11 @@ private slots:
         QVERIFY(!window().panelContext().fillGuard());
         QVERIFY(prompts_.log.isEmpty());
         QVERIFY(!child<QAction>(window(), "Read1")->isEnabled());
+        // The bar counted the probes (three of ten), never one probe's wait alone.
+        const QList<int> shown = values(bar);
+        QVERIFY(std::is_sorted(shown.begin(), shown.end()));
+        QVERIFY2(shown.last() >= 20 && shown.last() <= 30,
+                 qPrintable(QString::number(shown.last())));
     }
 
     void aPortThatDoesNotOpen() {
@@ -467,10 +536,11 @@ private slots:
             << "refuse-sum"
             << "ToolButton6"
             << "Error 4" << QStringList{"! Операция записи завершена с ошибкой."} << true;
-        // The line goes away mid-read: the wait ends, the link is disconnected.
+        // The line goes away mid-read: the wait ends, the port is closed, the link is
+        // disconnected.
         QTest::newRow("line closed") << "hang-up"
                                      << "ToolButton4"
-                                     << "Error 4" << QStringList{} << false;
+                                     << "Disconnect" << QStringList{} << false;
     }
     void failures() {
         QFETCH(QString, fault);
@@ -482,16 +552,23 @@ private slots:
                         QStringLiteral("2")});
         openWindow(pty_);
         connectLink();
+        // A configuration read earlier, not saved (untitled, unchanged: nothing asks).
+        window().panelContext().record().ObjNum = 0x0BAD;
+        window().panelContext().record().TelNum[2] = "5550101";
         const Configuration before = window().record();
-        run(qPrintable(button));
+        const QString title = window().document().FileTitle();
+        const Bar bar = runWatchingTheBar(qPrintable(button));
         QCOMPARE(status(1), words);
         QCOMPARE(prompts_.log, messages);
         QCOMPARE(link().LinkConnected(), connected);
         QCOMPARE(child<QAction>(window(), "Read1")->isEnabled(), connected);
         QVERIFY(progress().isHidden());
+        QCOMPARE(bar.messagesAtHide, 0);
         QVERIFY(!window().panelContext().fillGuard());
-        // A failed read decodes nothing: the record is what New left.
-        QCOMPARE(window().record().ObjNum, before.ObjNum);
+        // A failed read changes nothing: the record and the file state are as they were.
+        QVERIFY(window().record() == before);
+        QCOMPARE(window().document().FileTitle(), title);
+        QVERIFY(!window().document().ConfigChanged());
     }
 
     // The port dialog from the menu: OK shows the new port in status panel 0; a port

@@ -1,7 +1,7 @@
 // The window's remote read and write against tk515-sim --modem over a real
-// pseudo-terminal: the whole record with its extension blocks, the New before a read
-// with its save question, the number kept, FillGuard, refusals and the port held by
-// the cable link.
+// pseudo-terminal: the whole record with its extension blocks, the save question
+// before a read, a read shown before its hang-up and a failed one that changes
+// nothing, the number kept, refusals and the port held by the cable link.
 //
 // The test's clock runs four times faster than the wall clock (the 2 s pauses
 // between modem commands take half a second); the simulator answers at once.
@@ -14,12 +14,14 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QTreeWidget>
 
 using namespace tk;
 using tk::test::child;
@@ -110,6 +112,13 @@ class RemoteTest : public QObject {
         QVERIFY(!link().busy());
     }
 
+    QTreeWidget& tree() { return *child<QTreeWidget>(window(), "TreeView1"); }
+    QString highlighted() {
+        const QList<QTreeWidgetItem*> selected = tree().selectedItems();
+        return selected.size() == 1 ? selected.first()->text(0) : QString();
+    }
+    QString telephoneShown() { return child<QLineEdit>(window(), "Panel000TxTlfNumEd")->text(); }
+
     QString dialled() {
         QFile f(dialledFile_);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -157,7 +166,8 @@ private slots:
     }
 
     // Write the whole record, then read it back over a configuration opened from a
-    // file: New resets it, the dialled number survives, inputs above 4 come back.
+    // file: the file stays on show through the call, the blocks replace it through
+    // New before the hang-up, the dialled number survives, inputs above 4 come back.
     void writeThenReadOverAnOpenedFile() {
         startSimulator({QStringLiteral("--modem")});
         openWindow(pty_);
@@ -189,7 +199,7 @@ private slots:
             f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
         }
         prompts_.files = {sitePath};
-        QVERIFY(window().document().Open());
+        child<QAction>(window(), "Open1")->trigger();
         QCOMPARE(record().ObjNum, 0x1111);
         // A digit typed into the object number and not finished: finished first (the
         // texts follow it, the configuration is changed), so New asks; No drops it.
@@ -199,13 +209,21 @@ private slots:
 
         QSignalSpy ended(&link(), &LinkController::commandEnded);
         child<QAction>(window(), "Udalread1")->trigger();
-        // New ran first, then FillGuard is held.
+        // Through the call the site's file stays as it is, on show with its number.
         QVERIFY(link().busy());
         QVERIFY(window().panelContext().fillGuard());
-        QVERIFY(window().document().Untitled());
+        QVERIFY(!window().document().Untitled());
+        QCOMPARE(window().document().FilePath(), QFileInfo(sitePath).absoluteFilePath());
+        QCOMPARE(record().ObjNum, 0x1111);
+        QCOMPARE(telephoneShown(), QString::fromLatin1(kTel));
         QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
-        QCOMPARE(window().panelContext().editor().ObjNumChanged, 0);
-        QVERIFY(!window().document().ConfigChanged());
+        // What was read is on show while the call is cleared.
+        QTRY_VERIFY_WITH_TIMEOUT(record().ObjNum == 0x2345, kSessionMs);
+        QVERIFY(link().busy());
+        QVERIFY(window().document().Untitled());
+        QCOMPARE(telephoneShown(), QString::fromLatin1(kTel));
+        QCOMPARE(child<QLabel>(window(), "Panel000TxVerLabel")->text().trimmed(),
+                 QStringLiteral("Версия передатчика:   1.05"));
         QVERIFY(ended.wait(kSessionMs));
 
         QCOMPARE(prompts_.log, (QStringList{"? Файл был изменен. Сохранить изменения?",
@@ -265,18 +283,32 @@ private slots:
         QVERIFY(prompts_.done());
     }
 
-    // The modem's failures: their message after the hang-up; a failed read leaves the
-    // record New made. A hang-up the modem never confirmed is a warning after the result.
+    // The modem's failures: their message after the hang-up. A failed read changes
+    // nothing: the record (read earlier and not saved, or changed), the file state,
+    // the panel shown and the number on show. A hang-up the modem never confirmed is a
+    // warning after the result.
     void failures_data() {
         QTest::addColumn<QStringList>("simArgs");
         QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("changed"); // the configuration is changed (answered No)
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("not registered") << QStringList{"--creg", "2"} << "Udalread1"
+        QTest::newRow("not registered") << QStringList{"--creg", "2"} << "Udalread1" << false
                                         << QStringList{"! Модем не зарегистрирован в сети"};
-        QTest::newRow("no carrier") << QStringList{"--dial", "no-carrier"} << "Udalwrite1"
+        QTest::newRow("not registered, changed")
+            << QStringList{"--creg", "2"} << "Udalread1" << true
+            << QStringList{"! Модем не зарегистрирован в сети"};
+        QTest::newRow("read, no carrier")
+            << QStringList{"--dial", "no-carrier"} << "Udalread1" << false
+            << QStringList{"! Нет связи с удаленным объектом"};
+        QTest::newRow("read, bad block") << QStringList{"--fault", "bad-tail"} << "Udalread1"
+                                         << false << QStringList{"! Ошибка! Нет ответа от объекта"};
+        QTest::newRow("read, line closed")
+            << QStringList{"--fault", "hang-up"} << "Udalread1" << true
+            << QStringList{"! Ошибка! Нет ответа от объекта"};
+        QTest::newRow("no carrier") << QStringList{"--dial", "no-carrier"} << "Udalwrite1" << false
                                     << QStringList{"! Нет связи с удаленным объектом"};
         QTest::newRow("deaf hang-up")
-            << QStringList{"--deaf-hang-up"} << "Udalwrite1"
+            << QStringList{"--deaf-hang-up"} << "Udalwrite1" << false
             << QStringList{"! Удаленная запись успешно завершена.",
                            "! Отбой не подтвержден (нет ответа «OK» на «+++AT» и «ATH»). Модем "
                            "может оставаться на связи с объектом: выключите и снова включите "
@@ -285,16 +317,36 @@ private slots:
     void failures() {
         QFETCH(QStringList, simArgs);
         QFETCH(QString, item);
+        QFETCH(bool, changed);
         QFETCH(QStringList, messages);
         startSimulator(QStringList{"--modem"} + simArgs);
         openWindow(pty_);
         record().TxTlfNum = kTel;
+        record().ObjNum = 0x0BAD;
+        record().Inputs[7].Flags |= 1;
+        record().ExtBlocksCount = 1; // as a write counts it
+        if (changed) {
+            window().panelContext().updt1(true);
+            prompts_.answers = {Answer::No};
+            messages.prepend(QStringLiteral("? Файл был изменен. Сохранить изменения?"));
+        }
+        test::clickNode(tree(), test::node(tree(), QStringLiteral("Разное")));
+        const Configuration before = record();
+        const QString path = window().document().FilePath();
         run(qPrintable(item));
         QCOMPARE(prompts_.log, messages);
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(progress().isHidden());
         QVERIFY(!window().panelContext().fillGuard());
-        QCOMPARE(QString::fromStdString(record().TxTlfNum), QString::fromLatin1(kTel));
+        QVERIFY(record() == before);
+        QCOMPARE(window().document().FilePath(), path);
+        QVERIFY(window().document().Untitled());
+        QCOMPARE(window().document().ConfigChanged(), changed);
+        QVERIFY(child(window(), "Panel013")->isVisible());
+        QCOMPARE(highlighted(), QStringLiteral("Разное"));
+        test::clickNode(tree(), test::node(tree(), QStringLiteral("Общие")));
+        QCOMPARE(telephoneShown(), QString::fromLatin1(kTel));
+        QVERIFY(prompts_.done());
     }
 
     void emptyTelephone() {

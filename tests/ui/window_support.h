@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace tk::test {
 
 // Points the home folder and the settings store into a scratch folder, so that the
@@ -42,5 +44,27 @@ inline void clickNode(QTreeWidget& tree, QTreeWidgetItem* item) {
     tree.scrollToItem(item);
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(item).center());
 }
+
+// Runs `then` whenever `watched` gets an event of `type`, before it handles it: to
+// see what else was shown at that moment (a box logged when a bar hid).
+class OnEvent : public QObject {
+public:
+    OnEvent(QObject* watched, QEvent::Type type, std::function<void()> then)
+        : type_(type), then_(std::move(then)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == type_) {
+            then_();
+        }
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> then_;
+};
 
 } // namespace tk::test

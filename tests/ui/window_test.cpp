@@ -516,7 +516,9 @@ private slots:
         const QPoint empty(4, tree().viewport()->height() - 4);
         QVERIFY(tree().itemAt(empty) == nullptr);
         QTest::mouseClick(tree().viewport(), Qt::LeftButton, {}, empty);
-        QVERIFY(tree().selectedItems().isEmpty());
+        // The highlight is back on the node whose panel is shown (folded away here).
+        QCOMPARE(tree().currentItem()->text(0), QStringLiteral("Вход 2"));
+        QVERIFY(tree().currentItem()->isSelected());
         QCOMPARE(shownPanels(), (QStringList{"Panel100", "Panel100_1"}));
         QVERIFY(!window().panelContext().fillGuard());
     }
@@ -526,7 +528,10 @@ private slots:
             FillGuard held(window().panelContext());
             QVERIFY(bool(held));
             click("Разное");
-            QCOMPARE(tree().currentItem()->text(0), QStringLiteral("Разное"));
+            // The highlight stays on the panel shown.
+            QCOMPARE(tree().currentItem()->text(0), QStringLiteral("Общие"));
+            QCOMPARE(tree().selectedItems().size(), 1);
+            QVERIFY(tree().currentItem()->isSelected());
             QCOMPARE(shownPanels(), QStringList{"Panel000"});
             QVERIFY(window().panelContext().fillGuard());
             window().tv1click();
@@ -546,38 +551,48 @@ private slots:
         QVERIFY(!window().document().ConfigChanged());
     }
 
-    // The arrow keys move the highlight only; Enter or Space on the highlighted node
-    // shows its panel, as a click on it would.
+    // The arrow keys move the keyboard's frame only; Enter or Space on its node shows
+    // that node's panel, as a click on it would. The highlight marks the panel shown.
     void treeKeys_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("highlighted");
         QTest::addColumn<QStringList>("shown");
         const QStringList inputs = {"Panel100"};
         const QStringList input = {"Panel100", "Panel100_1"};
         QTest::newRow("arrows only") << "Down, Down"
-                                     << "Вход 2" << inputs;
+                                     << "Вход 2"
+                                     << "Входы" << inputs;
         QTest::newRow("Return") << "Down, Return"
+                                << "Вход 1"
                                 << "Вход 1" << input;
         QTest::newRow("keypad Enter") << "Down, Num+Enter"
+                                      << "Вход 1"
                                       << "Вход 1" << input;
         QTest::newRow("Space") << "Down, Down, Space"
+                               << "Вход 2"
                                << "Вход 2" << input;
         QTest::newRow("Enter, then arrows") << "Down, Return, Down"
-                                            << "Вход 2" << input;
+                                            << "Вход 2"
+                                            << "Вход 1" << input;
         QTest::newRow("Ctrl+Return") << "Down, Ctrl+Return"
-                                     << "Вход 1" << inputs;
+                                     << "Вход 1"
+                                     << "Входы" << inputs;
         QTest::newRow("back up and Return") << "Down, Return, Up, Return"
+                                            << "Входы"
                                             << "Входы" << inputs;
     }
     void treeKeys() {
         QFETCH(QString, keys);
         QFETCH(QString, current);
+        QFETCH(QString, highlighted);
         QFETCH(QStringList, shown);
         click("Входы");
         tree().setFocus();
         typeKeys(&tree(), keys);
         QCOMPARE(tree().currentItem()->text(0), current);
-        QVERIFY(tree().currentItem()->isSelected());
+        QCOMPARE(tree().selectedItems().size(), 1);
+        QCOMPARE(tree().selectedItems().first()->text(0), highlighted);
         QCOMPARE(shownPanels(), shown);
         QVERIFY(!window().panelContext().fillGuard());
     }
@@ -590,6 +605,7 @@ private slots:
             QTest::keyClick(&tree(), Qt::Key_Return);
         }
         QCOMPARE(shownPanels(), QStringList{"Panel100"});
+        QCOMPARE(tree().selectedItems().first()->text(0), QStringLiteral("Входы"));
     }
 
     // The file and help commands from the keyboard: their shortcuts, and the menus
