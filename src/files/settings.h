@@ -1,6 +1,6 @@
-// The one setting the program keeps between runs: the serial port's name, stored
-// under organisation "tkcnt", application "tkgps", value "pr" (the registry on
-// Windows, an INI file elsewhere).
+// The settings the program keeps between runs, under organisation "tkcnt", application
+// "tkgps" (the registry on Windows, an INI file elsewhere): the serial port's name
+// (value "pr") and the choice of the quick exchange (value "quick").
 #pragma once
 
 #include <QString>
@@ -17,5 +17,12 @@ std::optional<QString> rereg();
 
 // Stores the port name. A store that cannot be written loses the setting silently.
 void wrreg(const QString& portName);
+
+// The stored choice of the quick exchange: false (the normal exchange) unless the
+// value stored is true.
+bool reregQuick();
+
+// Stores the choice of the quick exchange, as wrreg does the port name.
+void wrregQuick(bool quick);
 
 } // namespace tk
