@@ -7,10 +7,10 @@ _tk515_options() {
     new | show | diff) echo "--help" ;;
     export | import) echo "-o --help" ;;
     ports) echo "--help" ;;
-    read) echo "--port -o --pause --trace --help" ;;
-    write) echo "--port --verify --pause --trace --help" ;;
-    remote-read) echo "--port --tel -o --pause --trace --help" ;;
-    remote-write) echo "--port --tel --verify --pause --trace --help" ;;
+    read) echo "--port -o --pause --quick --trace --help" ;;
+    write) echo "--port --verify --pause --quick --trace --help" ;;
+    remote-read) echo "--port --tel -o --pause --quick --trace --help" ;;
+    remote-write) echo "--port --tel --verify --pause --quick --trace --help" ;;
     esac
 }
 

@@ -25,13 +25,14 @@ constexpr const char* kLinkHelp =
     "  read --port ПОРТ -o ФАЙЛ  прочитать конфигурацию передатчика в ФАЙЛ\n"
     "  write --port ПОРТ ФАЙЛ [--verify]\n"
     "                            записать конфигурацию из ФАЙЛА в передатчик\n"
-    "  (у read и write: --pause ДЕСЯТЫЕ_МС, --trace ЖУРНАЛ)\n";
+    "  (у read и write: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ)\n";
 
 constexpr const char* kPortsUsage = "Использование: tk515 ports\n";
 constexpr const char* kReadUsage =
-    "Использование: tk515 read --port ПОРТ -o ФАЙЛ [--pause N] [--trace ЖУРНАЛ]\n";
+    "Использование: tk515 read --port ПОРТ -o ФАЙЛ [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
 constexpr const char* kWriteUsage =
-    "Использование: tk515 write --port ПОРТ ФАЙЛ [--verify] [--pause N] [--trace ЖУРНАЛ]\n";
+    "Использование: tk515 write --port ПОРТ ФАЙЛ [--verify] [--pause N] [--quick]\n"
+    "                           [--trace ЖУРНАЛ]\n";
 
 constexpr const char* kLinkOptionsHelp =
     "\n"
@@ -39,6 +40,10 @@ constexpr const char* kLinkOptionsHelp =
     "                   (например, напечатанный tk515-sim), COM3 в Windows\n"
     "  --pause N        пауза перед каждым передаваемым байтом в десятых долях\n"
     "                   миллисекунды, 1..990 (по умолчанию 10, то есть 1 мс)\n"
+    "  --quick          быстрый обмен: ответ передатчика принимается, как только пришло\n"
+    "                   его окончание, без полсекунды тишины после каждого ответа (чтение\n"
+    "                   вдвое быстрее); байты и паузы перед командами те же. С передатчиком,\n"
+    "                   с которым быстрый обмен еще не проверялся, сначала обычный обмен\n"
     "  --trace ЖУРНАЛ   записать в ЖУРНАЛ каждый переданный и принятый байт со временем\n"
     "                   в миллисекундах, шестнадцатерично и буквами (для поддержки)\n"
     "\n"

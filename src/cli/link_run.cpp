@@ -95,6 +95,8 @@ std::string ParseLinkArguments(const std::vector<std::string>& args, const LinkO
             if (error.empty()) {
                 error = pauseValue(*n, a.pause);
             }
+        } else if (s == "--quick") {
+            a.quick = true;
         } else if (takes.verify && s == "--verify") {
             a.verify = true;
         } else if (!s.empty() && s[0] == '-' && s != "-") {
@@ -156,6 +158,7 @@ LinkRun::LinkRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
     : args_(a), out_(out), err_(err) {
     params_.PortName = *a.port;
     params_.TxPause = a.pause;
+    params_.Quick = a.quick;
     port_ = TerminalText(*a.port, kPathChars);
     // A status word that cannot be written (a closed pipe, a closed terminal) is lost;
     // the session goes on to its end, hang-up included.

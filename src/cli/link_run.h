@@ -23,7 +23,8 @@
 
 namespace tk::cli {
 
-// The options one link command takes besides --port, --pause, --trace and --help.
+// The options one link command takes besides --port, --pause, --quick, --trace and
+// --help.
 struct LinkOptions {
     std::size_t files = 0;          // file arguments it needs
     bool output = false;            // -o ФАЙЛ, required
@@ -40,6 +41,7 @@ struct LinkArguments {
     std::optional<std::string> output;
     std::optional<std::string> trace;
     unsigned pause = link::kDefaultTxPause;
+    bool quick = false; // the quick exchange, for the command and its --verify
     bool verify = false;
     bool help = false;
 };

@@ -25,14 +25,14 @@ constexpr const char* kRemoteHelp =
     "                            прочитать конфигурацию передатчика в ФАЙЛ\n"
     "  remote-write --port ПОРТ ФАЙЛ [--tel НОМЕР] [--verify]\n"
     "                            записать конфигурацию из ФАЙЛА в передатчик\n"
-    "  (у обеих: --pause ДЕСЯТЫЕ_МС, --trace ЖУРНАЛ)\n";
+    "  (у обеих: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ)\n";
 
 constexpr const char* kReadUsage =
     "Использование: tk515 remote-read --port ПОРТ --tel НОМЕР -o ФАЙЛ\n"
-    "                                 [--pause N] [--trace ЖУРНАЛ]\n";
+    "                                 [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
 constexpr const char* kWriteUsage =
     "Использование: tk515 remote-write --port ПОРТ ФАЙЛ [--tel НОМЕР] [--verify]\n"
-    "                                  [--pause N] [--trace ЖУРНАЛ]\n";
+    "                                  [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
 
 constexpr const char* kReadHelp =
     "\nГотовит модем (\"ATE=0\", \"AT\", \"AT+CBST=71,0,1\"), проверяет регистрацию в сети,\n"
@@ -53,6 +53,11 @@ constexpr const char* kOptionsHelp =
     "                   +, *, #\n"
     "  --pause N        пауза перед каждым передаваемым байтом в десятых долях\n"
     "                   миллисекунды, 1..990 (по умолчанию 10, то есть 1 мс)\n"
+    "  --quick          быстрый обмен: ответ принимается, как только пришло его окончание,\n"
+    "                   а после \"OK\" модема на подготовку выжидается 0,2 с вместо 2 с\n"
+    "                   (отбой \"+++AT\", \"ATH\" - по-прежнему с паузами 2 с); звонок\n"
+    "                   короче. С передатчиком, с которым быстрый обмен еще не проверялся,\n"
+    "                   сначала обычный обмен\n"
     "  --trace ЖУРНАЛ   записать в ЖУРНАЛ каждый переданный и принятый байт со временем\n"
     "\n"
     "Слова состояния (Check modem, Checking GSMNet, Connecting, Reading03, Disconnect)\n"

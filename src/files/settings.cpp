@@ -11,6 +11,7 @@ const QString kApplication = QStringLiteral("tkgps");
 const QString kPortValue = QStringLiteral("pr");
 const QString kLastFolderValue = QStringLiteral("LastFolder");
 const QString kRecentFilesValue = QStringLiteral("RecentFiles");
+const QString kQuickValue = QStringLiteral("quick");
 
 // A stored text; nothing when the store cannot be read, the value is missing or is
 // not a text.
@@ -80,6 +81,21 @@ QStringList readRecentFiles() {
 
 void storeRecentFiles(const QStringList& files) {
     store(kRecentFilesValue, files);
+}
+
+bool reregQuick() {
+    const QSettings settings(kOrganisation, kApplication);
+    if (settings.status() != QSettings::NoError) {
+        return false;
+    }
+    // An INI file gives the text back, the registry may give either.
+    const QVariant value = settings.value(kQuickValue);
+    return value.typeId() == QMetaType::Bool ? value.toBool()
+                                             : value.toString() == QStringLiteral("true");
+}
+
+void wrregQuick(bool quick) {
+    store(kQuickValue, quick);
 }
 
 } // namespace tk

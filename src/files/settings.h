@@ -1,7 +1,8 @@
 // The settings the program keeps between runs, under organisation "tkcnt",
 // application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
-// port's name (value "pr"), the folder the file dialogs last used ("LastFolder") and
-// the files last opened or saved ("RecentFiles").
+// port's name (value "pr"), the choice of the quick exchange ("quick"), the folder the
+// file dialogs last used ("LastFolder") and the files last opened or saved
+// ("RecentFiles").
 #pragma once
 
 #include <QString>
@@ -36,5 +37,12 @@ QStringList withRecentFile(QStringList files, const QString& path);
 // or are empty are left out, and at most kRecentFilesMax are taken).
 QStringList readRecentFiles();
 void storeRecentFiles(const QStringList& files);
+
+// The stored choice of the quick exchange: false (the normal exchange) unless the
+// value stored is true.
+bool reregQuick();
+
+// Stores the choice of the quick exchange, as wrreg does the port name.
+void wrregQuick(bool quick);
 
 } // namespace tk

@@ -126,7 +126,27 @@ bool Exchange::vvod1(std::string_view cmd) {
     return true;
 }
 
-bool Exchange::receive(std::size_t dest, int T, Tail tail) {
+bool Exchange::tailChecks(std::span<const std::uint8_t> reply, Tail tail) {
+    switch (tail) {
+    case Tail::Ok:
+        return tailIs(reply, 4, "OK");
+    case Tail::Conn:
+        return tailIs(reply, 14, "CONN");
+    case Tail::Reg:
+        return tailIs(reply, 18, "+CREG: 0,1") || tailIs(reply, 18, "+CREG: 0,5");
+    case Tail::MOk:
+        return tailIs(reply, 5, "MOK\r\n");
+    case Tail::Hex: {
+        std::int32_t value = 0;
+        return reply.size() >= 2 &&
+               CharToTetra(static_cast<char>(reply[reply.size() - 1]), value, 0) &&
+               CharToTetra(static_cast<char>(reply[reply.size() - 2]), value, 1);
+    }
+    }
+    return false;
+}
+
+bool Exchange::receive(std::size_t dest, int T, Tail tail, std::size_t knownLength) {
     if (dest >= ReplyArea.size()) {
         throw std::out_of_range("receive: destination outside the reply area");
     }
@@ -134,6 +154,10 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
     std::uint8_t* const area = ReplyArea.data() + dest;
     ReplyStart = dest;
     TransferCount = 0;
+    // A reply of known length ends at that length when its tail checks there; any
+    // other reply, once the bytes so far end with the tail, after the guard.
+    const std::size_t endsAt = Quick ? std::min(knownLength, cap) : 0;
+    bool tailArrived = false;
 
     const std::int64_t start = clock_.nowMs();
     const std::int64_t limit = static_cast<std::int64_t>(T) * 100;
@@ -141,14 +165,16 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
     int shown = -1;
     bool complete = false;
     while (!complete) {
+        const int silence = tailArrived ? kQuickGuardMs : readIntervalMs_;
         // Once bytes have come, the slice ends no later than the silence would.
         int wait = kWaitSliceMs;
         if (TransferCount > 0) {
-            const std::int64_t untilSilence = lastByte + readIntervalMs_ + 1 - clock_.nowMs();
+            const std::int64_t untilSilence = lastByte + silence + 1 - clock_.nowMs();
             wait = static_cast<int>(std::clamp<std::int64_t>(untilSilence, 1, kWaitSliceMs));
         }
-        const LineRead got =
-            line_.read(std::span<std::uint8_t>(area + TransferCount, cap - TransferCount), wait);
+        // Up to the known length first, so that the reply can end there.
+        const std::size_t room = (TransferCount < endsAt ? endsAt : cap) - TransferCount;
+        const LineRead got = line_.read(std::span<std::uint8_t>(area + TransferCount, room), wait);
         if (got.failed) {
             // The line vanished or the driver failed: no reply will come.
             StatusCode = StatusBadReply;
@@ -160,9 +186,15 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
         if (got.count > 0) {
             TransferCount += got.count;
             lastByte = now;
-            complete = TransferCount == cap;
+            const std::span<const std::uint8_t> sofar(area, TransferCount);
+            if (endsAt > 0) {
+                complete = TransferCount == endsAt && tailChecks(sofar, tail);
+            } else if (Quick) {
+                tailArrived = tailChecks(sofar, tail);
+            }
+            complete = complete || TransferCount == cap;
         } else {
-            complete = TransferCount > 0 && now - lastByte > readIntervalMs_;
+            complete = TransferCount > 0 && now - lastByte > silence;
         }
         if (complete) {
             break;
@@ -184,29 +216,7 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
         }
     }
 
-    const std::span<const std::uint8_t> reply(area, TransferCount);
-    bool good = false;
-    switch (tail) {
-    case Tail::Ok:
-        good = tailIs(reply, 4, "OK");
-        break;
-    case Tail::Conn:
-        good = tailIs(reply, 14, "CONN");
-        break;
-    case Tail::Reg:
-        good = tailIs(reply, 18, "+CREG: 0,1") || tailIs(reply, 18, "+CREG: 0,5");
-        break;
-    case Tail::MOk:
-        good = tailIs(reply, 5, "MOK\r\n");
-        break;
-    case Tail::Hex: {
-        std::int32_t value = 0;
-        good = reply.size() >= 2 &&
-               CharToTetra(static_cast<char>(reply[reply.size() - 1]), value, 0) &&
-               CharToTetra(static_cast<char>(reply[reply.size() - 2]), value, 1);
-        break;
-    }
-    }
+    const bool good = tailChecks(std::span<const std::uint8_t>(area, TransferCount), tail);
     if (!good) {
         StatusCode = StatusBadReply;
     }
@@ -214,15 +224,20 @@ bool Exchange::receive(std::size_t dest, int T, Tail tail) {
     return good;
 }
 
-bool Exchange::exchange(std::string_view cmd, std::size_t dest, int T, Tail tail) {
+bool Exchange::exchange(std::string_view cmd, std::size_t dest, int T, Tail tail,
+                        std::size_t knownLength) {
     line_.purge();
     StatusCode = StatusNone;
     sendPaced(asBytes(cmd));
-    return receive(dest, T, tail);
+    return receive(dest, T, tail, knownLength);
 }
 
 bool Exchange::vvod(std::string_view cmd, std::size_t dest, int T) {
     return exchange(cmd, dest, T, Tail::Ok);
+}
+
+bool Exchange::vvodBlock(std::string_view cmd, std::size_t dest, int T) {
+    return exchange(cmd, dest, T, Tail::Ok, kBlockAnswerSize);
 }
 
 bool Exchange::vvodconn(std::string_view cmd, std::size_t dest, int T) {

@@ -6,6 +6,14 @@
 // which the reply is not complete the progress is reported as elapsed / T. With a
 // cancel flag set, every wait (a reply, a pause) reads it once per slice and ends
 // there: the caller stops within 10 ms of the request.
+//
+// The quick exchange (Quick) sends the same bytes with the same pauses and time-outs,
+// and only ends a reply sooner: once the bytes received end with the tail its check
+// looks for and kQuickGuardMs of silence have followed, instead of the read interval's
+// silence; a block answer ends at its 132nd byte when its tail checks there. A reply
+// whose tail has not come when the guard passes goes on to the read interval's silence
+// exactly as in the normal exchange, so the quick exchange ends a reply the normal one
+// would accept with the same bytes.
 #pragma once
 
 #include "link/clock.h"
@@ -28,6 +36,11 @@ inline constexpr std::size_t kSendAreaSize = 512;
 inline constexpr std::size_t kMaxReply = 500;   // bytes one receive takes at most
 inline constexpr int kWaitSliceMs = 10;         // one wait on the line
 inline constexpr unsigned kDefaultTxPause = 10; // tenths of a millisecond
+// Quick exchange: the silence after an answer's tail that ends it, a little over three
+// byte times at 9600 baud (3.1 ms), counted on the millisecond clock as more than 3 ms.
+inline constexpr int kQuickGuardMs = 3;
+// The answer to "read" hh: the 128 bytes of the block, then "OK" CR LF.
+inline constexpr std::size_t kBlockAnswerSize = 132;
 
 // formsum: copies the block to dest and appends its byte sum modulo 65536, high byte
 // first. dest must hold block.size() + 2 bytes. Returns block.size() + 2.
@@ -69,6 +82,10 @@ public:
     bool vvodReg(std::string_view cmd, std::size_t dest, int T);
     bool vvodM(std::string_view cmd, std::size_t dest, int T);
 
+    // As vvod, for the answer to "read" hh (kBlockAnswerSize bytes): in the quick
+    // exchange it ends at its 132nd byte when the tail checks there, without a silence.
+    bool vvodBlock(std::string_view cmd, std::size_t dest, int T);
+
     // Sends the block and its sum (formsum into SendArea) paced and receives a reply
     // checked as by vvod.
     bool vvodsum(std::span<const std::uint8_t> block, std::size_t dest, int T);
@@ -89,6 +106,7 @@ public:
 
     std::string PortName;
     unsigned TxPause = kDefaultTxPause; // pause before each sent byte, 0.1 ms units
+    bool Quick = false;                 // the quick exchange (see above)
     ::tk::StatusCode StatusCode = StatusNone;
     bool OpenRefused = false; // the last setdcb could not open the port
     PortRefusal Refusal;      // why, when OpenRefused
@@ -106,8 +124,11 @@ private:
 
     void sendPaced(std::span<const std::uint8_t> bytes);
     bool cancelRequested();
-    bool receive(std::size_t dest, int T, Tail tail);
-    bool exchange(std::string_view cmd, std::size_t dest, int T, Tail tail);
+    static bool tailChecks(std::span<const std::uint8_t> reply, Tail tail);
+    // knownLength: the reply's length when it is known (a block answer), else 0.
+    bool receive(std::size_t dest, int T, Tail tail, std::size_t knownLength = 0);
+    bool exchange(std::string_view cmd, std::size_t dest, int T, Tail tail,
+                  std::size_t knownLength = 0);
 
     SerialLine& line_;
     Clock& clock_;

@@ -34,6 +34,7 @@ public:
           x_(line, clock, reporter) {
         x_.PortName = params.PortName;
         x_.TxPause = params.TxPause;
+        x_.Quick = params.Quick;
         x_.Cancel = &cancel_;
     }
     RemoteSession(const RemoteSession&) = delete;
@@ -69,6 +70,10 @@ public:
     // A plain delay that the cancel flag cuts short: false when the session is over.
     bool pause(int ms) { return x_.pause(ms) || !cancelled(); }
 
+    // The wait after an answered command of the preparation and the registration: 2 s,
+    // or the settle time in the quick exchange.
+    bool settle() { return pause(x_.Quick ? kModemSettleMs : kModemPauseMs); }
+
     // The common preparation up to the answered dial. False when the session is over
     // (the result says why, the hang-up has run where it must).
     bool prepare(bool pauseBeforeTelephoneCheck) {
@@ -86,7 +91,7 @@ public:
         const char* const commands[] = {"ATE=0\r", "AT\r", "AT+CBST=71,0,1\r"};
         int step = 0;
         for (const char* cmd : commands) {
-            if ((step > 0 && !pause(kModemPauseMs)) || cancelled()) {
+            if ((step > 0 && !settle()) || cancelled()) {
                 return false;
             }
             reporter_.reportStep(step++, kPrepareSteps);
@@ -98,7 +103,7 @@ public:
             }
         }
         // The write pauses before the check, the read after it.
-        if (pauseBeforeTelephoneCheck && !pause(kModemPauseMs)) {
+        if (pauseBeforeTelephoneCheck && !settle()) {
             return false;
         }
         if (telephone_.empty()) {
@@ -109,7 +114,7 @@ public:
             fail(kBadTelephoneText);
             return false;
         }
-        if ((!pauseBeforeTelephoneCheck && !pause(kModemPauseMs)) || cancelled()) {
+        if ((!pauseBeforeTelephoneCheck && !settle()) || cancelled()) {
             return false;
         }
         say("Checking GSMNet");
@@ -122,7 +127,7 @@ public:
             }
             return false;
         }
-        if (!pause(kModemPauseMs) || cancelled()) {
+        if (!settle() || cancelled()) {
             return false;
         }
         say("Connecting");
@@ -279,7 +284,7 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
             // answer): cleared first, so a short answer leaves no stale bytes.
             const std::size_t at = kBlock * static_cast<std::size_t>(i);
             std::fill(x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(at), x.ReplyArea.end(), 0);
-            good = x.vvod("read" + hex2(i) + "\r", at, kBlockReadTimeout);
+            good = x.vvodBlock("read" + hex2(i) + "\r", at, kBlockReadTimeout);
         }
         if (s.transferEnded(good)) {
             const std::size_t length = kBlock * static_cast<std::size_t>(count);

@@ -36,6 +36,7 @@ bool DialableTelephone(const std::string& telephone);
 
 inline constexpr int kRemoteBaseBlocks = 7;      // the base image: 7 blocks of 128 bytes
 inline constexpr int kModemPauseMs = 2000;       // between two modem commands, around "+++AT"
+inline constexpr int kModemSettleMs = 200;       // instead, quick exchange (hang-up: 2 s)
 inline constexpr int kModemCommandTimeout = 20;  // 2 s: "ATE=0", "AT", "AT+CBST"
 inline constexpr int kRegistrationTimeout = 100; // 10 s
 inline constexpr int kDialTimeout = 400;         // 40 s

@@ -32,6 +32,7 @@ Exchange makeExchange(SerialLine& line, Clock& clock, const LinkParams& params,
     Exchange x(line, clock, reporter);
     x.PortName = params.PortName;
     x.TxPause = params.TxPause;
+    x.Quick = params.Quick;
     return x;
 }
 
@@ -141,7 +142,7 @@ SessionResult CableRead(SerialLine& line, Clock& clock, const LinkParams& params
         // bytes of another exchange in the image.
         const std::size_t at = kBlock * static_cast<std::size_t>(i);
         std::fill(x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(at), x.ReplyArea.end(), 0);
-        good = x.vvod("read" + hex2(i) + "\r", at, kBlockReadTimeout);
+        good = x.vvodBlock("read" + hex2(i) + "\r", at, kBlockReadTimeout);
     }
     result.portOpen = line.isOpen();
     if (stoppedByCancel(result, x)) {

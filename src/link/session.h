@@ -22,6 +22,9 @@ namespace tk::link {
 struct LinkParams {
     std::string PortName;
     unsigned TxPause = 10; // tenths of a millisecond before each sent byte
+    // The quick exchange: replies end at their tail, the modem's preparation waits for
+    // its "OK" and a settle time (Exchange::Quick, kModemSettleMs).
+    bool Quick = false;
 };
 
 // Message texts of the sessions (UTF-8).

@@ -17,6 +17,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -53,6 +54,8 @@ constexpr const char* kHelp =
     "                       refuse-sum   отвергнуть записываемый блок N (неверная сумма)\n"
     "                       hang-up      закрыть линию, когда запрошен или передаётся блок N\n"
     "                       long-reply   ответить на чтение блока N ответом длиннее 500 байт\n"
+    "                       split        каждый ответ (и модема) прерывать посередине\n"
+    "                                    паузой 30 мс\n"
     "  --fault-block N    блок для неисправности, 0..51 (по умолчанию 2)\n"
     "  --quiet            не печатать принятые команды\n"
     "\n"
@@ -346,7 +349,15 @@ int main(int argc, char** argv) {
         }
         const Answer answer = device.receive(in, nowMs());
         for (const auto& reply : answer.replies) {
-            line->send(reply, !o.fast);
+            if (o.fault == Fault::Split && reply.size() >= 2) {
+                // The first half, a pause, the rest: an answer with a gap in its middle.
+                const auto half = reply.begin() + static_cast<std::ptrdiff_t>(reply.size() / 2);
+                line->send(Bytes(reply.begin(), half), !o.fast);
+                std::this_thread::sleep_for(std::chrono::milliseconds(kSplitPauseMs));
+                line->send(Bytes(half, reply.end()), !o.fast);
+            } else {
+                line->send(reply, !o.fast);
+            }
         }
         if (answer.hangUp) {
             line->close();

@@ -65,6 +65,7 @@ std::optional<Fault> FaultByName(const std::string& name) {
         {"refuse-sum", Fault::RefuseSum},
         {"hang-up", Fault::HangUp},
         {"long-reply", Fault::LongReply},
+        {"split", Fault::Split},
     };
     for (const auto& [n, f] : names) {
         if (name == n) {
@@ -76,7 +77,7 @@ std::optional<Fault> FaultByName(const std::string& name) {
 
 const char* FaultNames() {
     return "no-answer, drop-reply, bad-tail, wrong-count, count-00, refuse-sum, hang-up, "
-           "long-reply";
+           "long-reply, split";
 }
 
 Transmitter::Transmitter(Bytes image, Fault fault, int faultBlock)

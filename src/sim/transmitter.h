@@ -23,7 +23,14 @@ enum class Fault {
     RefuseSum,  // the chosen block written is refused as if its sum were wrong
     HangUp,     // the line is closed when the chosen block is asked for or sent
     LongReply,  // the chosen block is read with an answer of more than 500 bytes
+    Split,      // every answer of two bytes or more stops for kSplitPauseMs in its middle
 };
+
+// The pause inside every answer under Fault::Split: far longer than the quick
+// exchange's guard of about 3 byte times, well inside the 100 ms of silence that end
+// an answer on the modem link (and the cable's 500 ms), so both exchanges must wait
+// for the rest of the answer.
+inline constexpr int kSplitPauseMs = 30;
 
 // The fault for its command-line name ("no-answer", "drop-reply", ...).
 std::optional<Fault> FaultByName(const std::string& name);

@@ -1,6 +1,7 @@
 #include "ui/linkcontroller.h"
 
 #include "files/document.h"
+#include "files/settings.h"
 #include "image/image.h"
 #include "link/clock.h"
 #include "link/modem_session.h"
@@ -75,8 +76,10 @@ LinkController::LinkController(QWidget* window, Widgets widgets, PanelContext& c
                                QString& portName, Hooks hooks)
     : window_(window), w_(widgets), ctx_(ctx), doc_(doc), portName_(portName),
       hooks_(std::move(hooks)),
-      portDialog_(new PortDialog(portName_, TxPause_, window, [this] { return portsOffered(); })),
+      portDialog_(new PortDialog(portName_, TxPause_, QuickExchange_, window,
+                                 [this] { return portsOffered(); })),
       worker_(new LinkWorker) {
+    QuickExchange_ = reregQuick();
     thread_.setObjectName(QStringLiteral("link"));
     worker_->moveToThread(&thread_);
     thread_.start();
@@ -85,6 +88,7 @@ LinkController::LinkController(QWidget* window, Widgets widgets, PanelContext& c
             hooks_.showPortName(name);
         }
     });
+    connect(portDialog_, &QDialog::accepted, this, [this] { wrregQuick(QuickExchange_); });
 }
 
 LinkController::~LinkController() {
@@ -163,6 +167,7 @@ link::LinkParams LinkController::params() const {
     link::LinkParams p;
     p.PortName = portName_.toStdString();
     p.TxPause = TxPause_;
+    p.Quick = QuickExchange_;
     return p;
 }
 

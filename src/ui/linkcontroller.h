@@ -92,6 +92,7 @@ public:
     bool LinkConnected() const { return LinkConnected_; }
     bool ConnectRetryAllowed() const { return ConnectRetryAllowed_; }
     std::uint32_t TxPause() const { return TxPause_; }
+    bool QuickExchange() const { return QuickExchange_; }
     PortDialog& portDialog() const { return *portDialog_; }
 
     // What the user is told when a link command or closing is refused.
@@ -154,6 +155,7 @@ private:
     QMessageBox* refusal_ = nullptr;
 
     std::uint32_t TxPause_ = 10;
+    bool QuickExchange_ = false; // "Быстрый обмен", stored on the dialog's OK
     bool LinkConnected_ = false;
     bool ConnectRetryAllowed_ = false;
     QString heldPort_; // the port the connected link holds

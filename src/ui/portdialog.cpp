@@ -42,8 +42,10 @@ QStringList presentSerialPorts() {
     return names;
 }
 
-PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* parent, PortLister ports)
-    : QDialog(parent), portName_(portName), txPause_(txPause), ports_(std::move(ports)) {
+PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, bool& quick, QWidget* parent,
+                       PortLister ports)
+    : QDialog(parent), portName_(portName), txPause_(txPause), quick_(quick),
+      ports_(std::move(ports)) {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Параметры порта"));
     // A fixed border, a title and no title-bar buttons, above the other windows.
@@ -87,6 +89,13 @@ PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* paren
     PauseMultiplierCB->setObjectName(QStringLiteral("PauseMultiplierCB"));
     connect(PauseMultiplierCB, &QCheckBox::toggled, this, &PortDialog::PauseMultiplierCBClick);
 
+    QuickExchangeCB = new QCheckBox(QStringLiteral("Быстрый обмен"), this);
+    QuickExchangeCB->setObjectName(QStringLiteral("QuickExchangeCB"));
+    QuickExchangeCB->setToolTip(
+        QStringLiteral("Ответ принимается, как только пришло его окончание, без паузы "
+                       "тишины после него; после \"OK\" модема - 0,2 с вместо 2 с. Передатчик, "
+                       "с которым быстрый обмен не проверялся, сначала проверьте обычным."));
+
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
@@ -111,7 +120,11 @@ PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, QWidget* paren
     pauseRow->addWidget(Label2, 1);
     rows->addLayout(pauseRow);
     rows->addWidget(TxWTrackBar);
-    rows->addWidget(PauseMultiplierCB, 0, Qt::AlignLeft);
+    auto* choiceRow = new QHBoxLayout;
+    choiceRow->addWidget(PauseMultiplierCB);
+    choiceRow->addStretch(1);
+    choiceRow->addWidget(QuickExchangeCB);
+    rows->addLayout(choiceRow);
     rows->addStretch(1);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
@@ -155,6 +168,7 @@ void PortDialog::FormActivate() {
     const bool multiplied = pause_ >= 100;
     TxWTrackBar->setValue(static_cast<int>(multiplied ? pause_ / 10 : pause_));
     PauseMultiplierCB->setChecked(multiplied);
+    QuickExchangeCB->setChecked(quick_);
     showPause();
     guard_ = false;
     Button1->setDefault(true);
@@ -187,6 +201,7 @@ void PortDialog::Button1Click() {
         portName_ = chosen;
     }
     txPause_ = pause_;
+    quick_ = QuickExchangeCB->isChecked();
     emit portNameChanged(portName_);
     accept();
 }

@@ -1,6 +1,7 @@
-// TForm4 "Параметры порта": the serial port of the link and the pause the link puts
-// before every byte it sends. The dialog works on the caller's port name and pause:
-// it shows them when it opens and writes them only on OK.
+// TForm4 "Параметры порта": the serial port of the link, the pause the link puts
+// before every byte it sends and the choice of the quick exchange. The dialog works on
+// the caller's port name, pause and choice: it shows them when it opens and writes
+// them only on OK.
 #pragma once
 
 #include <QDialog>
@@ -26,9 +27,10 @@ class PortDialog : public QDialog {
 public:
     using PortLister = std::function<QStringList()>;
 
-    // `portName` and `txPause` (in tenths of a millisecond) are the link's; `ports`
-    // lists the ports to offer each time the dialog is shown.
-    PortDialog(QString& portName, std::uint32_t& txPause, QWidget* parent,
+    // `portName`, `txPause` (in tenths of a millisecond) and `quick` (the quick
+    // exchange) are the link's; `ports` lists the ports to offer each time the dialog
+    // is shown.
+    PortDialog(QString& portName, std::uint32_t& txPause, bool& quick, QWidget* parent,
                PortLister ports = presentSerialPorts);
 
     // The pause as Label2 shows it: "0.5мс.", "2.5мс.", "25мс.".
@@ -54,6 +56,7 @@ private:
 
     QString& portName_;
     std::uint32_t& txPause_;
+    bool& quick_;
     PortLister ports_;
     std::uint32_t pause_ = 10;
     bool guard_ = false;
@@ -64,6 +67,7 @@ private:
     QLabel* Label2;
     QSlider* TxWTrackBar;
     QCheckBox* PauseMultiplierCB;
+    QCheckBox* QuickExchangeCB;
     QPushButton* Button1;
     QPushButton* Button2;
 };

@@ -11,15 +11,16 @@ namespace {
 
 using link::Exchange;
 
-// A line open with the cable settings (500 ms of silence ends a reply).
+// A line open with the cable settings (500 ms of silence ends a reply), or with those
+// of the modem link (setdcb(1): 100 ms).
 struct Bench {
     VirtualClock clock;
     FakeLine line{clock};
     std::vector<int> progress;
     Exchange x{line, clock, link::Reporter{[this](int p) { progress.push_back(p); }, {}}};
-    Bench() {
+    explicit Bench(int interval = 5) {
         x.PortName = "/dev/ttyS0";
-        EXPECT_TRUE(x.setdcb(5));
+        EXPECT_TRUE(x.setdcb(interval));
     }
 };
 
@@ -107,6 +108,169 @@ TEST(Exchange, TailsAtExactPositionsFromTheEnd) {
         EXPECT_EQ(b.x.StatusCode, c.ok ? StatusNone : StatusBadReply);
         EXPECT_EQ(b.x.TransferCount, c.reply.size());
         EXPECT_EQ(b.progress.back(), 100);
+    }
+}
+
+// Each answer shape in the normal and the quick exchange: when the reply ends (from the
+// arrival of the last byte it took) and how it is judged. The normal exchange waits
+// for the read interval's silence and the slice that sees it pass; the quick one ends
+// 4 ms (the guard) after the tail has come, a block answer at its 132nd byte, and
+// anything else as the normal one does.
+TEST(Exchange, QuickEndsEachAnswerAtItsTail) {
+    enum Prim { Vvod, Block, M, Hex, Reg, Conn };
+    struct Part {
+        std::int64_t gapUs; // before the part: after the command, or after the last part
+        std::string bytes;  // at 9600 baud
+    };
+    struct End {
+        bool ok;
+        std::size_t count;  // bytes taken
+        std::int64_t after; // ms from the last byte taken to the end
+    };
+    const std::string block(128, 'B');
+    const std::string okBlock = std::string(124, 'b') + "OK\r\n"; // a tail inside the data
+    struct Case {
+        const char* name;
+        Prim prim;
+        int interval; // setdcb: 5 cable, 1 modem
+        std::vector<Part> parts;
+        End normal, quick;
+    };
+    const Case cases[] = {
+        {"block", Block, 5, {{2000, block + "OK\r\n"}}, {true, 132, 501}, {true, 132, 0}},
+        {"block, its tail late",
+         Block,
+         5,
+         {{2000, block}, {300'000, "OK\r\n"}},
+         {true, 132, 501},
+         {true, 132, 0}},
+        {"block data ending OK, a pause before its tail",
+         Block,
+         5,
+         {{2000, okBlock}, {100'000, "OK\r\n"}},
+         {true, 132, 501},
+         {true, 132, 0}},
+        {"block, a pause mid-answer",
+         Block,
+         1,
+         {{2000, block.substr(0, 64)}, {60'000, block.substr(64) + "OK\r\n"}},
+         {true, 132, 101},
+         {true, 132, 0}},
+        {"block ending ER",
+         Block,
+         5,
+         {{2000, block + "ER\r\n"}},
+         {false, 132, 501},
+         {false, 132, 501}},
+        {"block, bytes after the tail",
+         Block,
+         5,
+         {{2000, block + "OK\r\n\r\n"}},
+         {false, 134, 501},
+         {true, 132, 0}},
+        {"short block answer", Block, 5, {{2000, "xyOK\r\n"}}, {true, 6, 501}, {true, 6, 501}},
+        {"OK", Vvod, 5, {{2000, "OK\r\n"}}, {true, 4, 501}, {true, 4, 4}},
+        {"modem OK", Vvod, 1, {{2000, "\r\nOK\r\n"}}, {true, 6, 101}, {true, 6, 4}},
+        {"OK, its line end late",
+         Vvod,
+         5,
+         {{2000, "OK"}, {300'000, "\r\n"}},
+         {true, 4, 501},
+         {true, 4, 4}},
+        {"OK, its line end after the silence",
+         Vvod,
+         5,
+         {{2000, "OK"}, {600'000, "\r\n"}},
+         {false, 2, 501},
+         {false, 2, 501}},
+        {"modem OK, a pause mid-answer",
+         Vvod,
+         1,
+         {{2000, "\r\nO"}, {30'000, "K\r\n"}},
+         {true, 6, 101},
+         {true, 6, 4}},
+        {"bytes right after the tail",
+         Vvod,
+         5,
+         {{2000, "OK\r\n\r\n"}},
+         {false, 6, 501},
+         {false, 6, 501}},
+        {"bytes after the tail and the guard",
+         Vvod,
+         5,
+         {{2000, "OK\r\n"}, {50'000, "\r\n"}},
+         {false, 6, 501},
+         {true, 4, 4}},
+        {"MOK", M, 5, {{2000, "M\rMOK\r\n"}}, {true, 7, 501}, {true, 7, 4}},
+        {"hex count", Hex, 5, {{2000, "07"}}, {true, 2, 501}, {true, 2, 4}},
+        {"hex count, a pause between the digits",
+         Hex,
+         5,
+         {{2000, "0"}, {30'000, "7"}},
+         {true, 2, 501},
+         {true, 2, 4}},
+        {"+CREG", Reg, 1, {{2000, "\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}, {true, 20, 101}, {true, 20, 4}},
+        {"+CREG, its OK late",
+         Reg,
+         1,
+         {{2000, "\r\n+CREG: 0,5\r\n"}, {50'000, "\r\nOK\r\n"}},
+         {true, 20, 101},
+         {true, 20, 4}},
+        {"+CREG searching",
+         Reg,
+         1,
+         {{2000, "\r\n+CREG: 0,2\r\n\r\nOK\r\n"}},
+         {false, 20, 101},
+         {false, 20, 101}},
+        {"CONNECT", Conn, 1, {{2000, "\r\nCONNECT 9600\r\n"}}, {true, 16, 101}, {true, 16, 4}},
+    };
+    for (const Case& c : cases) {
+        for (const bool quick : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (quick ? ", quick" : ", normal"));
+            Bench b(c.interval);
+            b.x.Quick = quick;
+            b.line.expect("C\r", std::nullopt);
+            std::vector<std::int64_t> arrivals;
+            b.line.steps.back().onMatch = [&] {
+                std::int64_t t = b.clock.us;
+                for (const Part& p : c.parts) {
+                    t += p.gapUs - 1042;
+                    for (const char ch : p.bytes) {
+                        t += 1042;
+                        b.line.pending.emplace_back(t, static_cast<std::uint8_t>(ch));
+                        arrivals.push_back(t);
+                    }
+                }
+            };
+            bool ok = false;
+            switch (c.prim) {
+            case Vvod:
+                ok = b.x.vvod("C\r", 0, 20);
+                break;
+            case Block:
+                ok = b.x.vvodBlock("C\r", 0, 20);
+                break;
+            case M:
+                ok = b.x.vvodM("C\r", 0, 20);
+                break;
+            case Hex:
+                ok = b.x.vvodXX("C\r", 0, 20) == 7;
+                break;
+            case Reg:
+                ok = b.x.vvodReg("C\r", 0, 20);
+                break;
+            case Conn:
+                ok = b.x.vvodconn("C\r", 0, 20);
+                break;
+            }
+            const End& e = quick ? c.quick : c.normal;
+            EXPECT_EQ(ok, e.ok);
+            EXPECT_EQ(b.x.StatusCode, e.ok ? StatusNone : StatusBadReply);
+            ASSERT_EQ(b.x.TransferCount, e.count);
+            // From the arrival of the last byte taken.
+            EXPECT_EQ(b.clock.us - arrivals.at(e.count - 1), e.after * 1000);
+            EXPECT_EQ(b.progress.back(), 100);
+        }
     }
 }
 

@@ -119,11 +119,12 @@ Bytes patterned(std::size_t n) {
     return image;
 }
 
-// After an answer framed by 100 ms of silence: 100 ms, the pause that follows it, and
-// one pause of 1 ms before the first byte; at most one 10 ms slice late.
-void expectGap(const Remote& r, std::size_t i, std::int64_t pauseMs) {
+// After an answer framed by 100 ms of silence (or by `framingMs`: the quick exchange's
+// guard, nothing after a block): the silence, the pause that follows it, and one pause
+// of 1 ms before the first byte; at most one 10 ms slice late.
+void expectGap(const Remote& r, std::size_t i, std::int64_t pauseMs, std::int64_t framingMs = 100) {
     SCOPED_TRACE("after " + r.seen.at(i).name);
-    const std::int64_t least = (100 + pauseMs + 1) * 1000;
+    const std::int64_t least = (framingMs + pauseMs + 1) * 1000;
     EXPECT_GE(r.gapAfterUs(i), least);
     EXPECT_LE(r.gapAfterUs(i), least + 10'000);
 }
@@ -200,6 +201,45 @@ TEST(RemoteRead, ExactDialogueAndDelays) {
     }
     expectGap(r, 12, 2000);
     expectGap(r, 13, 2000);
+}
+
+// The quick exchange: the same dialogue byte for byte; each preparation command 200 ms
+// after the answer's tail and the guard (4 ms) instead of 2 s, the hang-up's 2 s kept,
+// 300 ms before every block command.
+TEST(RemoteSessions, QuickSettlesAfterOkAndKeepsTheHangUpWaits) {
+    const Bytes image = patterned(896);
+    constexpr std::int64_t kGuard = 4;
+    for (const bool writing : {false, true}) {
+        SCOPED_TRACE(writing ? "write" : "read");
+        Remote r;
+        r.params.Quick = true;
+        r.callUp().cmd(writing ? "pdum07\r" : "rdump\r", writing ? kOk : "\r\n07");
+        for (int i = 0; i < 7; ++i) {
+            if (writing) {
+                r.cmd("prog" + hex2(i) + "\r", std::nullopt);
+                r.step("block " + hex2(i), withSum(block(image, i)), "OK\r\n");
+            } else {
+                r.cmd("read" + hex2(i) + "\r", blockAnswer(image, i));
+            }
+        }
+        r.hangUp();
+        const RemoteResult res = writing ? r.write(image) : r.read();
+        ASSERT_TRUE(res.ok);
+        EXPECT_EQ(r.line.written, r.dialogue);
+        EXPECT_EQ(res.image, writing ? Bytes() : image);
+        for (std::size_t i = 0; i < 4; ++i) {
+            expectGap(r, i, kModemSettleMs, kGuard);
+        }
+        expectGap(r, 4, 0, kGuard); // CONNECT -> the count
+        expectGap(r, 5, 300, kGuard);
+        // Written blocks end with "OK" and the guard, read ones at their 132nd byte.
+        const std::size_t last = writing ? 19 : 12;
+        for (std::size_t i = writing ? 7 : 6; i < last; i += writing ? 2 : 1) {
+            expectGap(r, i, 300, writing ? kGuard : 0);
+        }
+        expectGap(r, last, kModemPauseMs, writing ? kGuard : 0);
+        expectGap(r, last + 1, kModemPauseMs, kGuard);
+    }
 }
 
 // The empty telephone ends both commands after the three preparation commands: no

@@ -1,5 +1,6 @@
 // The cable sessions against a scripted transmitter on a virtual clock.
 #include "fake_line.h"
+#include "link/exchange.h"
 #include "link/session.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,80 @@ TEST(CableRead, ThreeHundredMsBeforeEveryBlockCommand) {
     const std::int64_t answer = 2'000 + 1'000 + 131 * 1042; // last answer byte after "\r"
     EXPECT_GE(firstOfRead01 - lastOfRead00, answer + 500'000 + 300'000 + 1'000);
     EXPECT_LE(firstOfRead01 - lastOfRead00, answer + 500'000 + 300'000 + 1'000 + 10'000);
+}
+
+// The quick exchange sends what the normal one sends, byte for byte and with the same
+// pauses, and moves the same image: each command's first byte follows the answer
+// before it by its silence (500 ms and a slice; quick: the 4 ms guard, or nothing
+// after a block's 132nd byte), the 300 ms and one pause.
+TEST(CableSessions, QuickSendsTheSameBytesWithTheSamePauses) {
+    Bytes image(896);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 11 + 3);
+    }
+    struct Run {
+        SessionResult result;
+        Bytes written;
+        std::vector<std::string> words;
+        std::vector<std::int64_t> gapsMs; // from an answer's last byte to the next command
+    };
+    for (const bool writing : {false, true}) {
+        SCOPED_TRACE(writing ? "write" : "read");
+        Run runs[2];
+        for (const bool quick : {false, true}) {
+            Session s;
+            s.params.Quick = quick;
+            s.openLine();
+            // Per answer: the bytes written when it was asked for, its last byte's time.
+            std::vector<std::pair<std::size_t, std::int64_t>> answers;
+            auto add = [&](Bytes expect, std::optional<std::string> reply) {
+                Step st{std::move(expect), {}, 2000, 1042, {}};
+                if (reply) {
+                    st.reply = bytes(*reply);
+                    st.onMatch = [&s, &answers, n = static_cast<std::int64_t>(reply->size())] {
+                        answers.emplace_back(s.line.written.size(),
+                                             s.clock.us + 2000 + (n - 1) * 1042);
+                    };
+                }
+                s.line.expect(std::move(st));
+            };
+            if (writing) {
+                add(bytes("pdum04\r"), "OK\r\n");
+                for (int i = 0; i < 4; ++i) {
+                    add(bytes("prog" + hex2(i) + "\r"), std::nullopt);
+                    Bytes block(130);
+                    formsum(block,
+                            std::span(image).subspan(128 * static_cast<std::size_t>(i), 128));
+                    add(block, "OK\r\n");
+                }
+            } else {
+                add(bytes("rdump\r"), "07");
+                for (int i = 0; i < 7; ++i) {
+                    add(bytes("read" + hex2(i) + "\r"), blockAnswer(i));
+                }
+            }
+            Run& run = runs[quick];
+            run.result = writing
+                             ? CableWrite(s.line, s.clock, s.params, image, s.cancel, s.reporter)
+                             : CableRead(s.line, s.clock, s.params, s.cancel, s.reporter);
+            ASSERT_TRUE(run.result.ok);
+            run.written = s.line.written;
+            run.words = s.words;
+            for (std::size_t a = 0; a + 1 < answers.size(); ++a) {
+                const std::int64_t next = s.line.writeTimesUs.at(answers[a].first);
+                run.gapsMs.push_back((next - answers[a].second) / 1000);
+            }
+        }
+        EXPECT_EQ(runs[1].written, runs[0].written);
+        EXPECT_EQ(runs[1].words, runs[0].words);
+        EXPECT_EQ(runs[1].result.image, runs[0].result.image);
+        EXPECT_EQ(runs[1].result.message, runs[0].result.message);
+        const std::size_t n = writing ? 4 : 7;
+        EXPECT_EQ(runs[0].gapsMs, std::vector<std::int64_t>(n, 501 + 300 + 1));
+        std::vector<std::int64_t> quick(n, (writing ? 4 : 0) + 300 + 1);
+        quick.front() = 4 + 300 + 1; // after "OK" or the count: the guard
+        EXPECT_EQ(runs[1].gapsMs, quick);
+    }
 }
 
 TEST(CableRead, CountFailuresGiveTheirCode) {

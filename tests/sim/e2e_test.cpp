@@ -1,5 +1,7 @@
 // tk515 against tk515-sim over a real pseudo-terminal: the real programs, the real
 // serial port code, the real timing of the line.
+#include "sim_support.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,63 +16,7 @@
 
 namespace {
 
-const QString kTool = QStringLiteral(TK515_PROGRAM);
-const QString kSim = QStringLiteral(TK515_SIM_PROGRAM);
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    qint64 ms = 0;
-};
-
-ToolRun runTool(const QStringList& args, int timeoutMs = 60000) {
-    QProcess p;
-    QElapsedTimer t;
-    t.start();
-    p.start(kTool, args);
-    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-    ToolRun r;
-    r.ms = t.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// A simulator on a new pseudo-terminal, stopped at the end of the test.
-class Sim {
-public:
-    explicit Sim(const QStringList& args) {
-        proc_.start(kSim, args);
-        if (proc_.waitForStarted(5000)) {
-            while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
-            }
-            port = QString::fromUtf8(proc_.readLine()).trimmed();
-        }
-    }
-    ~Sim() {
-        if (proc_.state() != QProcess::NotRunning) {
-            proc_.terminate();
-            if (!proc_.waitForFinished(3000)) {
-                proc_.kill();
-                proc_.waitForFinished(3000);
-            }
-        }
-    }
-    bool finished(int ms) { return proc_.waitForFinished(ms); }
-    QString log() { return QString::fromUtf8(proc_.readAllStandardError()); }
-
-    QString port;
-
-private:
-    QProcess proc_;
-};
+using namespace tk::test;
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -126,13 +72,15 @@ TEST_F(EndToEnd, WriteVerifyStoresTheFileInTheTransmitter) {
 }
 
 // Each fault of the simulator once: the command ends with its message and status 1,
-// and the port is closed (a second command on the same line works).
+// and the port is closed (a second command on the same line works). The quick
+// exchange ends every fault as the normal one does.
 TEST_F(EndToEnd, FaultsEndWithTheirMessage) {
     struct Case {
         const char* fault;
         const char* command;
         const char* status;  // last words before Disconnect
         const char* message; // in the failure message
+        bool quick = false;
     };
     const Case cases[] = {
         {"bad-tail", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ"},
@@ -141,26 +89,87 @@ TEST_F(EndToEnd, FaultsEndWithTheirMessage) {
         {"long-reply", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ"},
         {"refuse-sum", "write", "Writing02\nError 4\nDisconnect\n",
          "Операция записи завершена с ошибкой."},
+        {"bad-tail", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ", true},
+        {"wrong-count", "read", "Reading\nError 4\nDisconnect\n", "неверный ответ", true},
+        {"count-00", "read", "Reading\nError 0\nDisconnect\n", "0 блоков", true},
+        {"long-reply", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ", true},
+        {"refuse-sum", "write", "Writing02\nError 4\nDisconnect\n",
+         "Операция записи завершена с ошибкой.", true},
+        {"drop-reply", "read", "Reading02\nError 3\nDisconnect\n", "не ответил вовремя", true},
+        {"drop-reply", "write", "Writing02\nError 3\nDisconnect\n",
+         "Операция записи завершена с ошибкой. Error 3, передатчик не ответил вовремя", true},
+        {"hang-up", "read", "Reading02\nError 4\n", "линия пропала", true},
+        {"no-answer", "read", "Connecting\nNo connect\n", "нет связи с передатчиком", true},
     };
     const QString file = changedConfiguration("file.t61");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.fault);
+        SCOPED_TRACE(std::string(c.fault) + (c.quick ? ", quick" : ""));
         Sim sim({"--fast", "--fault", c.fault, "-o", path("stored.t61")});
         ASSERT_FALSE(sim.port.isEmpty());
-        const QStringList args =
-            std::string(c.command) == "read"
-                ? QStringList{"read", "--port", sim.port, "-o", path("out.t61")}
-                : QStringList{"write", "--port", sim.port, file};
+        QStringList args = std::string(c.command) == "read"
+                               ? QStringList{"read", "--port", sim.port, "-o", path("out.t61")}
+                               : QStringList{"write", "--port", sim.port, file};
+        if (c.quick) {
+            args << "--quick";
+        }
         const ToolRun r = runTool(args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.status))) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
-        if (std::string(c.fault) == "refuse-sum") {
+        // Nothing read is saved, nothing written is stored.
+        EXPECT_FALSE(QFile::exists(path("out.t61")));
+        EXPECT_FALSE(QFile::exists(path("stored.t61")));
+        if (std::string(c.fault) == "refuse-sum" || std::string(c.fault) == "drop-reply") {
             // Faults strike once: the port was closed and is free for the next command.
             EXPECT_EQ(runTool(args).exitCode, 0);
+            QFile::remove(path("out.t61"));
+            QFile::remove(path("stored.t61"));
         }
     }
-    EXPECT_FALSE(QFile::exists(path("out.t61")));
+}
+
+// The quick exchange moves the same bytes as the normal one, also when every answer
+// stops in its middle for longer than the guard (--fault split): the same bytes sent,
+// the same file read, the same configuration stored in the transmitter. Its --verify
+// sends what a write and then a read send.
+TEST_F(EndToEnd, QuickMovesTheSameBytesAsTheNormalExchange) {
+    const QString served = changedConfiguration("served.t61");
+    const QString written = changedConfiguration("written.t61");
+    for (const QStringList& fault : {QStringList{}, QStringList{"--fault", "split"}}) {
+        SCOPED_TRACE(fault.join(' ').toStdString());
+        QByteArray sentRead[2];
+        QByteArray sentWrite[2];
+        QByteArray read[2];
+        QByteArray stored[2];
+        for (const bool quick : {false, true}) {
+            SCOPED_TRACE(quick ? "quick" : "normal");
+            QFile::copy(served, path("device.t61"));
+            Sim sim(QStringList{path("device.t61"), "--fast"} + fault);
+            ASSERT_FALSE(sim.port.isEmpty());
+            const QStringList mode = quick ? QStringList{"--quick", "--verify"} : QStringList{};
+            const ToolRun r = runTool(QStringList{"read", "--port", sim.port, "-o", path("r.t61"),
+                                                  "--trace", path("r.txt")} +
+                                      (quick ? QStringList{"--quick"} : QStringList{}));
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            const ToolRun w = runTool(
+                QStringList{"write", "--port", sim.port, written, "--trace", path("w.txt")} + mode);
+            EXPECT_EQ(w.exitCode, 0) << w.err.toStdString();
+            sentRead[quick] = sentBytes(contents(path("r.txt")));
+            sentWrite[quick] = sentBytes(contents(path("w.txt")));
+            read[quick] = contents(path("r.t61"));
+            stored[quick] = contents(path("device.t61"));
+            QFile::remove(path("r.t61"));
+            QFile::remove(path("device.t61"));
+        }
+        EXPECT_EQ(read[0], contents(served));
+        EXPECT_EQ(read[1], read[0]);
+        EXPECT_EQ(stored[0], contents(written));
+        EXPECT_EQ(stored[1], stored[0]);
+        EXPECT_EQ(sentRead[1], sentRead[0]);
+        EXPECT_EQ(sentWrite[1], sentWrite[0] + sentRead[0]);
+        EXPECT_TRUE(sentRead[0].startsWith("M\rrdump\rread00\r"))
+            << sentRead[0].left(40).toStdString();
+    }
 }
 
 TEST_F(EndToEnd, DroppedReplyTimesOutAndThePortIsFreeAgain) {
@@ -229,6 +238,9 @@ TEST(CommandLine, UsageErrorsAndHelp) {
         {{"read", "--port", "p", "-o", "x", "--pause", "991"}, 2, "от 1 до 990"},
         {{"read", "--port", "p", "-o", "x", "--verify"}, 2, "--verify"},
         {{"read", "--help"}, 0, "--trace"},
+        {{"read", "--help"}, 0, "--quick"},
+        {{"write", "--help"}, 0, "--quick"},
+        {{"remote-read", "--help"}, 0, "--quick"},
         {{"write", "--help"}, 0, "--verify"},
         {{"--help"}, 0, "write --port"},
         {{"ports"}, 0, ""},
@@ -248,7 +260,7 @@ TEST(Simulator, HelpAndBadOptions) {
     EXPECT_EQ(help.exitCode(), 0);
     const QString text = QString::fromUtf8(help.readAllStandardOutput());
     for (const char* fault : {"no-answer", "drop-reply", "bad-tail", "wrong-count", "count-00",
-                              "refuse-sum", "hang-up", "long-reply", "--fast"}) {
+                              "refuse-sum", "hang-up", "long-reply", "split", "--fast"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(fault))) << fault;
     }
     for (const QStringList& bad :

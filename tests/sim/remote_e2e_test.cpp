@@ -1,4 +1,6 @@
 // tk515's remote commands against tk515-sim --modem over a real pseudo-terminal.
+#include "sim_support.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,81 +17,9 @@
 
 namespace {
 
-const QString kTool = QStringLiteral(TK515_PROGRAM);
-const QString kSim = QStringLiteral(TK515_SIM_PROGRAM);
+using namespace tk::test;
+
 const QString kTel = QStringLiteral("+79161234567");
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    qint64 ms = 0;
-};
-
-ToolRun runTool(const QStringList& args, int timeoutMs = 90000) {
-    QProcess p;
-    QElapsedTimer t;
-    t.start();
-    p.start(kTool, args);
-    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-    ToolRun r;
-    r.ms = t.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// The bytes a trace shows as sent ("   12 ms  > 41 54  |AT|"), joined.
-QByteArray sentBytes(const QByteArray& trace) {
-    QByteArray sent;
-    for (const QByteArray& line : trace.split('\n')) {
-        const qsizetype at = line.indexOf("ms  > ");
-        if (at < 0) {
-            continue;
-        }
-        const QByteArray hex = line.mid(at + 6, line.indexOf("  |", at) - at - 6);
-        sent += QByteArray::fromHex(hex.simplified().replace(' ', ""));
-    }
-    return sent;
-}
-
-class Sim {
-public:
-    explicit Sim(const QStringList& args) {
-        proc_.start(kSim, args);
-        if (proc_.waitForStarted(5000)) {
-            while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
-            }
-            port = QString::fromUtf8(proc_.readLine()).trimmed();
-        }
-    }
-    ~Sim() {
-        if (proc_.state() != QProcess::NotRunning) {
-            proc_.terminate();
-            if (!proc_.waitForFinished(3000)) {
-                proc_.kill();
-                proc_.waitForFinished(3000);
-            }
-        }
-    }
-    // Stops the simulator and gives everything it logged.
-    QString stopAndLog() {
-        proc_.terminate();
-        proc_.waitForFinished(3000);
-        return QString::fromUtf8(proc_.readAllStandardError());
-    }
-
-    QString port;
-
-private:
-    QProcess proc_;
-};
 
 class RemoteEndToEnd : public ::testing::Test {
 protected:
@@ -131,7 +61,8 @@ protected:
 };
 
 // Inputs above 4 survive a remote round trip: written with --verify (the number from
-// the file), read back into a file equal to the written one byte for byte.
+// the file), read back into a file equal to the written one byte for byte. The quick
+// exchange writes and reads the same, sending the same bytes.
 TEST_F(RemoteEndToEnd, WriteThenReadKeepsExtensionBlocks) {
     const QString written = configuration("written.t61", kTel);
     const QString dialled = path("dialled.txt");
@@ -162,13 +93,29 @@ TEST_F(RemoteEndToEnd, WriteThenReadKeepsExtensionBlocks) {
         << sent.left(200).toStdString();
     EXPECT_TRUE(sent.endsWith("read0F\r+++AT\rATH\r"));
     EXPECT_TRUE(t.contains("close"));
+
+    const QByteArray storedNormal = contents(path("stored.t61"));
+    ASSERT_TRUE(QFile::remove(path("stored.t61")));
+    const ToolRun qw =
+        runTool({"remote-write", "--port", sim.port, written, "--verify", "--quick"});
+    EXPECT_EQ(qw.exitCode, 0) << qw.err.toStdString();
+    EXPECT_TRUE(qw.out.contains("блоки 00-0F прочитаны без различий"));
+    EXPECT_EQ(contents(path("stored.t61")), storedNormal);
+    const QString quickRead = path("quick.t61");
+    const ToolRun qr = runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", quickRead,
+                                "--trace", path("quick.txt"), "--quick"});
+    EXPECT_EQ(qr.exitCode, 0) << qr.err.toStdString();
+    EXPECT_EQ(qr.err, r.err);
+    EXPECT_EQ(contents(quickRead), contents(written));
+    EXPECT_EQ(sentBytes(contents(path("quick.txt"))), sent);
     const QString log = sim.stopAndLog();
     EXPECT_TRUE(log.contains("ATH: call cleared")) << log.toStdString();
 }
 
 // The modem's failures end with their message, after the hang-up, with status 1; a
 // hang-up the modem does not confirm keeps the data's result and warns on stderr; a
-// save that fails after the call never passes for success.
+// save that fails after the call never passes for success. The quick exchange ends
+// each the same way, and reads answers split in their middle through its fallback.
 TEST_F(RemoteEndToEnd, ModemFailuresEndWithTheirMessage) {
     struct Case {
         QStringList simArgs;
@@ -177,6 +124,7 @@ TEST_F(RemoteEndToEnd, ModemFailuresEndWithTheirMessage) {
         const char* message; // on stderr
         const char* words;   // on stderr
         bool saved;          // the read succeeded and the file holds it
+        bool quick = false;
     };
     const Case cases[] = {
         {{"--creg", "2"},
@@ -205,14 +153,65 @@ TEST_F(RemoteEndToEnd, ModemFailuresEndWithTheirMessage) {
          "Reading03\nDisconnect\n",
          false},
         {{}, "/dev/full", 1, "/dev/full: Не сохраняется: ", "Disconnect\n", false},
+        {{"--creg", "2"},
+         "x.t61",
+         1,
+         "Модем не зарегистрирован в сети",
+         "Checking GSMNet\nDisconnect\n",
+         false,
+         true},
+        {{"--dial", "no-carrier"},
+         "x.t61",
+         1,
+         "Нет связи с удаленным объектом",
+         "Connecting\nDisconnect\n",
+         false,
+         true},
+        {{"--deaf-hang-up"},
+         "x.t61",
+         0,
+         "Отбой не подтвержден (нет ответа «OK» на «+++AT» и «ATH»)",
+         "Read OK. It was readed 7 blocks.\nDisconnect\n",
+         true,
+         true},
+        {{"--fault", "hang-up", "--fault-block", "3"},
+         "x.t61",
+         1,
+         "Ошибка! Нет ответа от объекта: линия пропала (порт закрыт)\n",
+         "Reading03\nDisconnect\n",
+         false,
+         true},
+        {{"--fault", "bad-tail"},
+         "x.t61",
+         1,
+         "Ошибка! Нет ответа от объекта\n",
+         "Reading02\nDisconnect\n",
+         false,
+         true},
+        {{"--fault", "drop-reply"},
+         "x.t61",
+         1,
+         "Ошибка! Нет ответа от объекта (нет ответа вовремя)",
+         "Reading02\nDisconnect\n",
+         false,
+         true},
+        {{"--fault", "split"},
+         "x.t61",
+         0,
+         "",
+         "Read OK. It was readed 7 blocks.\nDisconnect\n",
+         true,
+         true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(std::string(c.message) + (c.quick ? ", quick" : ""));
         QFile::remove(path("x.t61"));
         Sim sim(QStringList{"--modem", "--fast"} + c.simArgs);
         ASSERT_FALSE(sim.port.isEmpty());
         const QString output = c.output[0] == '/' ? QString::fromUtf8(c.output) : path(c.output);
-        const ToolRun r = runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", output});
+        const ToolRun r =
+            runTool(QStringList{"remote-read", "--port", sim.port, "--tel", kTel, "-o", output} +
+                    (c.quick ? QStringList{"--quick"} : QStringList{}));
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.words))) << r.err.toStdString();

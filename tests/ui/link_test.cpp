@@ -14,6 +14,7 @@
 #include "window_support.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -192,6 +193,8 @@ private slots:
 
     void init() {
         prompts_ = ScriptedPrompts{};
+        // Each case starts with the normal exchange, whatever the one before chose.
+        QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps")).remove(QStringLiteral("quick"));
         QVERIFY(writeFile(deviceFile_, transmitterRecord()));
         QFile::remove(writtenFile_);
     }
@@ -211,10 +214,23 @@ private slots:
         }
     }
 
+    // The same with "Быстрый обмен" ticked in the port dialog: the link takes it from
+    // the next command on.
+    void connectReadWrite_data() {
+        QTest::addColumn<bool>("quick");
+        QTest::newRow("normal") << false;
+        QTest::newRow("Быстрый обмен") << true;
+    }
     void connectReadWrite() {
+        QFETCH(bool, quick);
         startSimulator();
         openWindow(pty_);
         QCOMPARE(status(0), pty_);
+        child<QAction>(window(), "Port1")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(&link().portDialog()));
+        child<QCheckBox>(link().portDialog(), "QuickExchangeCB")->setChecked(quick);
+        QTest::mouseClick(child(link().portDialog(), "Button1"), Qt::LeftButton);
+        QCOMPARE(link().QuickExchange(), quick);
 
         // Connect: the commands follow the connected state.
         connectLink();
@@ -592,14 +608,24 @@ private slots:
         QCOMPARE(child<QComboBox>(dialog, "ComboBox1")->currentText(),
                  QStringLiteral("/dev/pts/41"));
         child<QComboBox>(dialog, "ComboBox1")->setEditText(QStringLiteral("/dev/pts/42"));
+        QVERIFY(!link().QuickExchange());
+        child<QCheckBox>(dialog, "QuickExchangeCB")->setChecked(true);
         QTest::mouseClick(child(dialog, "Button1"), Qt::LeftButton);
         QCOMPARE(window().PortName(), QStringLiteral("/dev/pts/42"));
         QCOMPARE(status(0), QStringLiteral("/dev/pts/42"));
         QVERIFY(window().close());
-        QCOMPARE(QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps"))
-                     .value(QStringLiteral("pr"))
-                     .toString(),
-                 QStringLiteral("/dev/pts/42"));
+        QSettings stored(QStringLiteral("tkcnt"), QStringLiteral("tkgps"));
+        QCOMPARE(stored.value(QStringLiteral("pr")).toString(), QStringLiteral("/dev/pts/42"));
+        // "Быстрый обмен" is kept with the port: the next window starts with it, and a
+        // value it cannot read is the normal exchange.
+        QCOMPARE(stored.value(QStringLiteral("quick")).toString(), QStringLiteral("true"));
+        openWindow(QStringLiteral("/dev/pts/41"));
+        QVERIFY(link().QuickExchange());
+        app_.reset();
+        stored.setValue(QStringLiteral("quick"), QStringLiteral("yes"));
+        stored.sync();
+        openWindow(QStringLiteral("/dev/pts/41"));
+        QVERIFY(!link().QuickExchange());
     }
 };
 

@@ -1,5 +1,5 @@
-// The port dialog TForm4 through its real widgets: controls, the pause arithmetic,
-// OK and Cancel, and the port it keeps when the list does not offer it.
+// The port dialog TForm4 through its real widgets: controls, the pause arithmetic, the
+// quick exchange, OK and Cancel, and the port it keeps when the list does not offer it.
 #include "ui/appwindows.h"
 #include "ui/portdialog.h"
 #include "window_support.h"
@@ -23,6 +23,7 @@ class PortDialogTest : public QObject {
     QWidget owner_;
     QString portName_;
     std::uint32_t txPause_ = 10;
+    bool quick_ = false;
     QStringList present_;
     int listed_ = 0;
     std::unique_ptr<PortDialog> dialog_;
@@ -30,6 +31,7 @@ class PortDialogTest : public QObject {
     QComboBox& combo() { return *child<QComboBox>(*dialog_, "ComboBox1"); }
     QSlider& trackBar() { return *child<QSlider>(*dialog_, "TxWTrackBar"); }
     QCheckBox& multiplier() { return *child<QCheckBox>(*dialog_, "PauseMultiplierCB"); }
+    QCheckBox& quick() { return *child<QCheckBox>(*dialog_, "QuickExchangeCB"); }
     QLabel& pauseLabel() { return *child<QLabel>(*dialog_, "Label2"); }
     QPushButton& ok() { return *child<QPushButton>(*dialog_, "Button1"); }
     QPushButton& cancel() { return *child<QPushButton>(*dialog_, "Button2"); }
@@ -46,9 +48,10 @@ class PortDialogTest : public QObject {
     }
 
     // A click in the middle of the check box, where the user clicks it.
-    void clickMultiplier() {
-        QTest::mouseClick(&multiplier(), Qt::LeftButton, {}, multiplier().rect().center());
+    void clickBox(QCheckBox& box) {
+        QTest::mouseClick(&box, Qt::LeftButton, {}, box.rect().center());
     }
+    void clickMultiplier() { clickBox(multiplier()); }
 
 private slots:
     void initTestCase() {
@@ -61,7 +64,8 @@ private slots:
         present_ = {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"),
                     QStringLiteral("/dev/ttyUSB1")};
         listed_ = 0;
-        dialog_ = std::make_unique<PortDialog>(portName_, txPause_, &owner_, [this] {
+        quick_ = false;
+        dialog_ = std::make_unique<PortDialog>(portName_, txPause_, quick_, &owner_, [this] {
             ++listed_;
             return present_;
         });
@@ -91,6 +95,9 @@ private slots:
             trackBar().toolTip(),
             QStringLiteral("Значение межсимвольной паузы между символами при передаче (*0.1мс)"));
         QCOMPARE(multiplier().text(), QStringLiteral("Множитель (*10)"));
+        QCOMPARE(quick().text(), QStringLiteral("Быстрый обмен"));
+        QVERIFY(!quick().isChecked());
+        QVERIFY(!quick().toolTip().isEmpty());
         QCOMPARE(ok().text(), QStringLiteral("OK"));
         QVERIFY(ok().isDefault());
         QCOMPARE(cancel().text(), QStringLiteral("Отмена"));
@@ -98,8 +105,8 @@ private slots:
         for (QWidget* w : d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             QVERIFY2(d.rect().contains(w->geometry()), qPrintable(w->objectName()));
         }
-        for (const char* name :
-             {"SelPortLabel", "Label1", "PauseMultiplierCB", "Button1", "Button2"}) {
+        for (const char* name : {"SelPortLabel", "Label1", "PauseMultiplierCB", "QuickExchangeCB",
+                                 "Button1", "Button2"}) {
             QWidget* w = child(d, name);
             QVERIFY2(w->width() >= w->sizeHint().width(), name);
         }
@@ -215,6 +222,7 @@ private slots:
         combo().setCurrentIndex(2);
         trackBar().setValue(60);
         clickMultiplier();
+        clickBox(quick());
         if (escape) {
             QTest::keyClick(&trackBar(), Qt::Key_Escape);
         } else {
@@ -224,7 +232,50 @@ private slots:
         QCOMPARE(dialog_->result(), int(QDialog::Rejected));
         QCOMPARE(portName_, QStringLiteral("/dev/ttyS0"));
         QCOMPARE(txPause_, 25u);
+        QVERIFY(!quick_);
         QCOMPARE(shown.count(), 0);
+    }
+
+    // "Быстрый обмен" shows the link's choice when the dialog opens and gives it back on
+    // OK only; Space on the focused box ticks it as a click does.
+    void quickExchange_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("after");
+        QTest::newRow("ticked, OK") << false << 1 << false << true << true;
+        QTest::newRow("ticked by Space, OK") << false << 1 << true << true << true;
+        QTest::newRow("unticked, OK") << true << 1 << false << true << false;
+        QTest::newRow("kept, OK") << true << 0 << false << true << true;
+        QTest::newRow("ticked twice, OK") << false << 2 << false << true << false;
+        QTest::newRow("ticked, Отмена") << false << 1 << false << false << false;
+    }
+    void quickExchange() {
+        QFETCH(bool, before);
+        QFETCH(int, clicks);
+        QFETCH(bool, byKey);
+        QFETCH(bool, accept);
+        QFETCH(bool, after);
+        quick_ = before;
+        openDialog(QStringLiteral("/dev/ttyS0"), 10);
+        QCOMPARE(quick().isChecked(), before);
+        for (int i = 0; i < clicks; ++i) {
+            if (byKey) {
+                quick().setFocus();
+                QTest::keyClick(&quick(), Qt::Key_Space);
+            } else {
+                clickBox(quick());
+            }
+        }
+        QCOMPARE(quick_, before); // nothing before OK
+        QTest::mouseClick(accept ? &ok() : &cancel(), Qt::LeftButton);
+        QCOMPARE(quick_, after);
+        QCOMPARE(txPause_, 10u);
+        QCOMPARE(portName_, QStringLiteral("/dev/ttyS0"));
+        // The next showing starts from the link's choice again.
+        openDialog();
+        QCOMPARE(quick().isChecked(), after);
     }
 
     // A chosen port survives opening the dialog again and cancelling it, whatever the
