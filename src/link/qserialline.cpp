@@ -140,7 +140,12 @@ bool QSerialLine::writeByte(std::uint8_t byte, int waitMs) {
         closeOnFatalError();
         return false;
     }
-    port_->waitForBytesWritten(waitMs);
+    // Handed to the driver at once: one write call. Only a driver buffer that is full
+    // leaves the byte with Qt, and then it waits.
+    port_->flush();
+    if (port_->bytesToWrite() > 0) {
+        port_->waitForBytesWritten(waitMs);
+    }
     return !closeOnFatalError();
 }
 
