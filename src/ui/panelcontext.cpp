@@ -25,12 +25,16 @@ void PanelContext::refreshView() const {
 }
 
 void PanelContext::addEditFinisher(const QObject* owner, std::function<void()> finisher) {
-    finishers_.push_back(Finisher{owner, std::move(finisher)});
+    // destroyed() comes as the owner's destruction begins, when a panel's own part is
+    // gone already: from then on its finisher, which calls into that part, is skipped.
+    auto live = std::make_shared<bool>(true);
+    QObject::connect(owner, &QObject::destroyed, [live] { *live = false; });
+    finishers_.push_back(Finisher{std::move(live), std::move(finisher)});
 }
 
 void PanelContext::finishEdits() const {
     for (const Finisher& f : finishers_) {
-        if (f.owner) {
+        if (*f.live) {
             f.finish();
         }
     }

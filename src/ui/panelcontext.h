@@ -10,10 +10,10 @@
 #include "model/configuration.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -71,7 +71,7 @@ private:
     Prompts& prompts_;
     Services services_;
     struct Finisher {
-        QPointer<const QObject> owner;
+        std::shared_ptr<bool> live; // false once the owner's destruction has begun
         std::function<void()> finish;
     };
     std::vector<Finisher> finishers_;
