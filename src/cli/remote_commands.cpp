@@ -109,7 +109,7 @@ public:
         // As the window's remote read: a new configuration keeping the dialled number.
         Configuration cfg = FactoryRecord();
         cfg.TxTlfNum = tel;
-        link::DecodeRemoteImage(cfg, r->image, r->blocks);
+        DecodeRemoteImage(cfg, r->image, r->blocks);
         const int status = run_.save(cfg, r->message);
         // The data's status stays; the warning follows the result.
         run_.warn(*r);

@@ -490,19 +490,6 @@ TEST(RemoteRead, CountsAndTheirExtensionBlocks) {
     }
 }
 
-// A count above 52 would reach beyond input 64: no more than 15 extension blocks.
-TEST(DecodeRemoteImage, AtMostFifteenExtensionBlocks) {
-    Bytes image(255 * 128, 0x01);
-    Configuration cfg;
-    setdefault(cfg);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 255), 15);
-    EXPECT_EQ(cfg.ExtBlocksCount, 15);
-    EXPECT_EQ(cfg.Inputs[64].Flags, 1);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 52), 15);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 51), 14);
-    EXPECT_THROW(DecodeRemoteImage(cfg, Bytes(896), 13), std::length_error);
-}
-
 TEST(RemoteRead, FailedBlockHangsUp) {
     const Bytes image = patterned(896);
     Remote r;
