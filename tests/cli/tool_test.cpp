@@ -26,34 +26,14 @@ struct Result {
     std::string err;
 };
 
-class ToolTest : public testing::Test {
+class ToolTest : public test::InScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString path(const QString& name) const { return dir_.filePath(name); }
     std::string spath(const QString& name) const { return path(name).toStdString(); }
 
     // Runs the program; stdout goes to a file when one is given.
     static Result run(const QStringList& args, const QString& stdoutFile = {}) {
-        QProcess p;
-        p.setProgram(QStringLiteral(TK515_PROGRAM));
-        p.setArguments(args);
-        if (!stdoutFile.isEmpty()) {
-            p.setStandardOutputFile(stdoutFile);
-        }
-        p.start();
-        if (!p.waitForStarted(30000)) {
-            ADD_FAILURE() << "tk515 did not start";
-            return {};
-        }
-        p.closeWriteChannel();
-        if (!p.waitForFinished(60000)) {
-            ADD_FAILURE() << "tk515 did not finish";
-            return {};
-        }
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "tk515 crashed";
-        return {p.exitCode(), p.readAllStandardOutput().toStdString(),
-                p.readAllStandardError().toStdString()};
+        const test::ToolRun r = test::runTool(args, 60000, stdoutFile);
+        return {r.exitCode, r.out.toStdString(), r.err.toStdString()};
     }
 
     QString writeConfig(const QString& name, const Configuration& cfg) {
@@ -61,8 +41,6 @@ protected:
         return path(name);
     }
     static void writeBytes(const QString& p, const Bytes& b) { test::writeBytes(p, b); }
-
-    QTemporaryDir dir_;
 };
 
 std::vector<std::string> lines(const std::string& text) {

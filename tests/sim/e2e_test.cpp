@@ -18,11 +18,8 @@ namespace {
 
 using namespace tk::test;
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public InScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
     // A configuration that differs from the factory one in the first 512 image bytes.
     QString changedConfiguration(const char* name) {
         const QString json = path("changes.json");
@@ -34,8 +31,6 @@ protected:
         EXPECT_EQ(runTool({"import", json, "-o", out}).exitCode, 0);
         return out;
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(EndToEnd, ReadGivesTheServedFileByteForByte) {
