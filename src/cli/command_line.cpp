@@ -91,9 +91,11 @@ std::string pauseValue(const std::string& n, unsigned& pause) {
     return {};
 }
 
-// Where a valued option's value goes; nullptr for --pause, which is checked as a number.
-std::optional<std::string>* slotOf(Option option, Arguments& a) {
+// Where a valued option's value goes; --pause's text is kept to be checked as a number.
+std::optional<std::string>* slotOf(Option option, Arguments& a, std::optional<std::string>& pause) {
     switch (option) {
+    case Option::Pause:
+        return &pause;
     case Option::Output:
         return &a.output;
     case Option::Port:
@@ -107,11 +109,15 @@ std::optional<std::string>* slotOf(Option option, Arguments& a) {
     }
 }
 
-// Takes the value `written` (the option as typed, "--port" or "--port=") gives `o`.
+// Takes the value that `written` (the option as typed: "--port", or "--port" of
+// "--port=...") gives `o`.
 std::string store(const OptionName& o, const std::string& written, std::string value, Arguments& a,
-                  bool& pauseGiven) {
-    std::optional<std::string>* slot = slotOf(o.option, a);
-    if (slot != nullptr ? slot->has_value() : pauseGiven) {
+                  std::optional<std::string>& pause) {
+    std::optional<std::string>* slot = slotOf(o.option, a, pause);
+    if (slot == nullptr) {
+        return {};
+    }
+    if (slot->has_value()) {
         return "параметр " + echoed(o.option == Option::Output ? o.alias : written) +
                " указан дважды";
     }
@@ -119,12 +125,8 @@ std::string store(const OptionName& o, const std::string& written, std::string v
         return o.option == Option::Output ? "пустое имя выходного файла"
                                           : "после " + echoed(written) + " нужно значение";
     }
-    if (slot == nullptr) {
-        pauseGiven = true;
-        return pauseValue(value, a.pause);
-    }
     *slot = std::move(value);
-    return {};
+    return o.option == Option::Pause ? pauseValue(**slot, a.pause) : std::string();
 }
 
 void setFlag(Option option, Arguments& a) {
@@ -148,7 +150,7 @@ void setFlag(Option option, Arguments& a) {
 std::string ParseArguments(const std::vector<std::string>& args, const Takes& takes, Arguments& a) {
     a.command = args.front();
     bool optionsEnded = false;
-    bool pauseGiven = false;
+    std::optional<std::string> pause;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& s = args[i];
         if (optionsEnded || s.empty() || s == "-" || s[0] != '-') {
@@ -180,12 +182,12 @@ std::string ParseArguments(const std::vector<std::string>& args, const Takes& ta
             }
             setFlag(o->option, a);
         } else if (attached) {
-            error = store(*o, name, std::move(*attached), a, pauseGiven);
+            error = store(*o, name, std::move(*attached), a, pause);
         } else if (i + 1 == args.size()) {
             return "после " + echoed(s) + " нужно " +
                    (o->option == Option::Output ? "имя файла" : "значение");
         } else {
-            error = store(*o, s, args[++i], a, pauseGiven);
+            error = store(*o, s, args[++i], a, pause);
         }
         if (!error.empty()) {
             return error;
