@@ -1,22 +1,13 @@
-#include "cli/link_commands.h"
-
+#include "cli/command_line.h"
 #include "cli/link_run.h"
 #include "cli/record_io.h"
-#include "cli/terminal.h"
-#include "cli/tool.h"
-#include "files/format.h"
 #include "image/image.h"
 #include "link/ports.h"
 
-#include <QCoreApplication>
-
-#include <memory>
 #include <optional>
 
 namespace tk::cli {
 namespace {
-
-constexpr const char* kProgram = "tk515: ";
 
 constexpr const char* kLinkHelp =
     "\n"
@@ -79,7 +70,7 @@ std::string reasonOf(const link::SessionResult& r) {
 
 class CableRun {
 public:
-    CableRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
+    CableRun(const Arguments& a, std::ostream& out, std::ostream& err)
         : args_(a), run_(a, out, err) {}
 
     bool start() { return run_.start(); }
@@ -149,46 +140,20 @@ public:
             return run_.failed("проверка не выполнена: конфигурация не прочитана обратно");
         }
         run_.out() << back->message << '\n';
-        for (int b = 0; b < link::kCableWriteBlocks; ++b) {
-            for (std::size_t k = 0; k < kTransferBlockSize; ++k) {
-                const std::size_t at = kTransferBlockSize * static_cast<std::size_t>(b) + k;
-                // The firmware version belongs to the transmitter, not to the file.
-                if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
-                    continue;
-                }
-                if (back->image[at] != image[at]) {
-                    return run_.failed("проверка: блок " + Hex2(b) +
-                                       " прочитан не таким, каким записан (байт " +
-                                       std::to_string(at) + ")");
-                }
-            }
-        }
-        run_.out() << "Проверка: записанные блоки 00-03 прочитаны без различий.\n";
-        return ExitOk;
+        // The cable writes the first blocks of the base image only.
+        return run_.verify(std::span(image).first(kTransferBlockSize * link::kCableWriteBlocks),
+                           back->image);
     }
 
 private:
-    const LinkArguments& args_;
+    const Arguments& args_;
     LinkRun run_;
 };
 
-// "ports" takes no options but its help.
-std::string portsArguments(const std::vector<std::string>& args, LinkArguments& a) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "-h" || args[i] == "--help") {
-            a.help = true;
-        } else {
-            return "лишний параметр «" + TerminalText(args[i], kEchoedChars) + "»";
-        }
-    }
-    return {};
-}
-
-int runPorts(std::ostream& out, std::ostream& err) {
+int runPorts(const Arguments&, std::ostream& out, std::ostream& err) {
     const std::vector<link::PortInfo> ports = link::AvailablePorts();
     if (ports.empty()) {
-        err << kProgram
-            << "последовательных портов не найдено (псевдотерминал указывается путём)\n";
+        Failed(err, "последовательных портов не найдено (псевдотерминал указывается путём)");
         return ExitOk;
     }
     for (const link::PortInfo& p : ports) {
@@ -204,68 +169,46 @@ int runPorts(std::ostream& out, std::ostream& err) {
     return ExitOk;
 }
 
-} // namespace
-
-bool IsLinkCommand(const std::string& name) {
-    return name == "ports" || name == "read" || name == "write";
+int runRead(const Arguments& a, std::ostream& out, std::ostream& err) {
+    CableRun run(a, out, err);
+    return run.start() ? run.read() : ExitFailed;
 }
 
-const char* LinkCommandsHelp() {
-    return kLinkHelp;
-}
-
-int RunLinkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const std::string& command = args.front();
-    const char* usage = command == "ports"  ? kPortsUsage
-                        : command == "read" ? kReadUsage
-                                            : kWriteUsage;
-    LinkArguments a;
-    LinkOptions takes;
-    takes.files = command == "write" ? 1 : 0;
-    takes.output = command == "read";
-    takes.verify = command == "write";
-    const std::string error =
-        command == "ports" ? portsArguments(args, a) : ParseLinkArguments(args, takes, a);
-    if (!error.empty()) {
-        err << kProgram << error << '\n' << usage;
-        return ExitUsage;
-    }
-    if (a.help) {
-        out << usage;
-        if (command == "read") {
-            out << kReadHelp << kLinkOptionsHelp;
-        } else if (command == "write") {
-            out << kWriteHelp << kLinkOptionsHelp;
-        } else {
-            out << "\nПеречисляет последовательные порты этого компьютера. Псевдотерминалы в\n"
-                   "списке не видны: их путь указывается в --port как есть.\n";
-        }
-        return ExitOk;
-    }
-    // The serial port wants an application object.
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "tk515";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    if (command == "ports") {
-        return runPorts(out, err);
-    }
-    if (command == "read") {
-        CableRun run(a, out, err);
-        return run.start() ? run.read() : ExitFailed;
-    }
-    Loaded loaded = LoadRecord(a.files[0]);
-    for (const std::string& e : loaded.errors) {
-        err << kProgram << e << '\n';
-    }
-    if (!loaded.cfg) {
+int runWrite(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const auto cfg = LoadOrSay(a.files[0], err);
+    if (!cfg) {
         return ExitFailed;
     }
     CableRun run(a, out, err);
-    return run.start() ? run.write(*loaded.cfg) : ExitFailed;
+    return run.start() ? run.write(*cfg) : ExitFailed;
+}
+
+constexpr const char* kPortsHelp =
+    "\nПеречисляет последовательные порты этого компьютера. Псевдотерминалы в\n"
+    "списке не видны: их путь указывается в --port как есть.\n";
+
+const Command kCommands[] = {
+    {"ports", {}, kPortsUsage, kPortsHelp, "", true, runPorts},
+    {"read",
+     {.output = true, .outputRequired = true, .link = true},
+     kReadUsage,
+     kReadHelp,
+     kLinkOptionsHelp,
+     true,
+     runRead},
+    {"write",
+     {.files = 1, .link = true, .verify = true},
+     kWriteUsage,
+     kWriteHelp,
+     kLinkOptionsHelp,
+     true,
+     runWrite},
+};
+
+} // namespace
+
+CommandGroup LinkCommands() {
+    return {kLinkHelp, kCommands};
 }
 
 } // namespace tk::cli

@@ -3,15 +3,11 @@
 #include "cli/record_io.h"
 #include "cli/terminal.h"
 #include "cli/tool.h"
-#include "files/format.h"
-
-#include <exception>
+#include "image/image.h"
+#include "link/transfer.h"
 
 namespace tk::cli {
 namespace {
-
-constexpr const char* kProgram = "tk515: ";
-constexpr std::size_t kTelephoneMax = 15; // what a configuration file holds
 
 std::atomic<bool> interruptedFlag{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -20,112 +16,7 @@ extern "C" void onInterrupt(int) {
     interruptedFlag.store(true);
 }
 
-std::string echoed(const std::string& text) {
-    return TerminalText(text, kEchoedChars);
-}
-
-// A number the tool accepts on its command line: what a file can hold and a modem dial.
-std::string telephoneProblem(const std::string& tel) {
-    if (tel.empty()) {
-        return "телефон --tel пуст";
-    }
-    if (tel.size() > kTelephoneMax) {
-        return "телефон --tel длиннее 15 знаков: «" + echoed(tel) + "»";
-    }
-    for (const char c : tel) {
-        if (!((c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#')) {
-            return "в телефоне --tel допустимы цифры, +, * и #: «" + echoed(tel) + "»";
-        }
-    }
-    return {};
-}
-
-// The value of --pause, or the message that refuses it.
-std::string pauseValue(const std::string& n, unsigned& pause) {
-    std::size_t used = 0;
-    int v = 0;
-    try {
-        v = std::stoi(n, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != n.size() || v < 1 || v > 990) {
-        return "пауза --pause должна быть числом от 1 до 990: «" + echoed(n) + "»";
-    }
-    pause = static_cast<unsigned>(v);
-    return {};
-}
-
 } // namespace
-
-std::string Hex2(int value) {
-    static const char digits[] = "0123456789ABCDEF";
-    return {digits[(value >> 4) & 15], digits[value & 15]};
-}
-
-std::string ParseLinkArguments(const std::vector<std::string>& args, const LinkOptions& takes,
-                               LinkArguments& a) {
-    a.command = args.front();
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& s = args[i];
-        auto value = [&](std::optional<std::string>& into) -> std::string {
-            if (i + 1 == args.size() || args[i + 1].empty()) {
-                return "после " + echoed(s) + " нужно значение";
-            }
-            if (into) {
-                return "параметр " + echoed(s) + " указан дважды";
-            }
-            into = args[++i];
-            return {};
-        };
-        std::string error;
-        if (s == "-h" || s == "--help") {
-            a.help = true;
-        } else if (s == "--port") {
-            error = value(a.port);
-        } else if (takes.telephone && s == "--tel") {
-            error = value(a.tel);
-        } else if (takes.output && (s == "-o" || s == "--output")) {
-            error = value(a.output);
-        } else if (s == "--trace") {
-            error = value(a.trace);
-        } else if (s == "--pause") {
-            std::optional<std::string> n;
-            error = value(n);
-            if (error.empty()) {
-                error = pauseValue(*n, a.pause);
-            }
-        } else if (s == "--quick") {
-            a.quick = true;
-        } else if (takes.verify && s == "--verify") {
-            a.verify = true;
-        } else if (!s.empty() && s[0] == '-' && s != "-") {
-            return "неизвестный параметр «" + echoed(s) + "»";
-        } else {
-            a.files.push_back(s);
-        }
-        if (!error.empty()) {
-            return error;
-        }
-    }
-    if (a.help) {
-        return {};
-    }
-    if (a.files.size() != takes.files) {
-        return a.command + ": ожидается файлов: " + std::to_string(takes.files) +
-               ", указано: " + std::to_string(a.files.size());
-    }
-    if (!a.port) {
-        return a.command + ": нужен параметр --port ПОРТ";
-    }
-    if (takes.telephoneRequired && !a.tel) {
-        return a.command + ": нужен параметр --tel НОМЕР";
-    }
-    if (takes.output && !a.output) {
-        return a.command + ": нужен параметр -o ФАЙЛ";
-    }
-    return a.tel ? telephoneProblem(*a.tel) : std::string();
-}
 
 SignalGuard::SignalGuard() {
     interruptedFlag.store(false);
@@ -154,7 +45,7 @@ const std::atomic<bool>& SignalGuard::interrupted() {
     return interruptedFlag;
 }
 
-LinkRun::LinkRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
+LinkRun::LinkRun(const Arguments& a, std::ostream& out, std::ostream& err)
     : args_(a), out_(out), err_(err) {
     params_.PortName = *a.port;
     params_.TxPause = a.pause;
@@ -186,8 +77,7 @@ bool LinkRun::start() {
 }
 
 int LinkRun::failed(const std::string& message) {
-    err_ << kProgram << message << '\n';
-    return ExitFailed;
+    return Failed(err_, message);
 }
 
 int LinkRun::sessionFailed(const link::SessionResult& r, const std::string& what, bool hungUp) {
@@ -210,13 +100,25 @@ void LinkRun::warn(const link::SessionResult& r) {
     }
 }
 
-int LinkRun::save(Configuration& cfg, const std::string& success) {
-    std::vector<std::uint8_t> bytes;
-    const FileWriteError refusal = wrfile(cfg, bytes);
-    if (refusal != FileWriteError::None) {
-        return failed(Shown(*args_.output) + ": Не сохраняется: " + FileWriteErrorText(refusal));
+int LinkRun::verify(std::span<const std::uint8_t> written, std::span<const std::uint8_t> back) {
+    for (std::size_t at = 0; at < written.size(); ++at) {
+        if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
+            continue;
+        }
+        if (back[at] != written[at]) {
+            return failed("проверка: блок " +
+                          link::Hex2(static_cast<int>(at / kTransferBlockSize)) +
+                          " прочитан не таким, каким записан (байт " + std::to_string(at) + ")");
+        }
     }
-    const std::string error = SaveWhole(*args_.output, bytes);
+    const int blocks = static_cast<int>(written.size() / kTransferBlockSize);
+    out_ << "Проверка: записанные блоки 00-" << link::Hex2(blocks - 1)
+         << " прочитаны без различий.\n";
+    return ExitOk;
+}
+
+int LinkRun::save(Configuration& cfg, const std::string& success) {
+    const std::string error = SaveRecord(cfg, *args_.output);
     if (!error.empty()) {
         return failed(error);
     }

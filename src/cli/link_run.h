@@ -1,8 +1,10 @@
-// What the link commands of tk515 (read, write, remote-read, remote-write) share:
-// their options, the signals they take, the line with its trace, and the texts they
-// print. Everything echoed from the command line goes through TerminalText.
+// What the link commands of tk515 (read, write, remote-read, remote-write) share once
+// their command line is parsed (cli/command_line.h): the signals they take, the line
+// with its trace, and the texts they print. Everything echoed goes through
+// TerminalText.
 #pragma once
 
+#include "cli/command_line.h"
 #include "link/clock.h"
 #include "link/exchange.h"
 #include "link/qserialline.h"
@@ -16,46 +18,14 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace tk::cli {
 
-// The options one link command takes besides --port, --pause, --quick, --trace and
-// --help.
-struct LinkOptions {
-    std::size_t files = 0;          // file arguments it needs
-    bool output = false;            // -o ФАЙЛ, required
-    bool telephone = false;         // --tel НОМЕР
-    bool telephoneRequired = false; // ... and it is required
-    bool verify = false;            // --verify
-};
-
-struct LinkArguments {
-    std::string command;
-    std::vector<std::string> files;
-    std::optional<std::string> port;
-    std::optional<std::string> tel;
-    std::optional<std::string> output;
-    std::optional<std::string> trace;
-    unsigned pause = link::kDefaultTxPause;
-    bool quick = false; // the quick exchange, for the command and its --verify
-    bool verify = false;
-    bool help = false;
-};
-
-// Parses args (args[0] is the command's name); returns the message of a wrong command
-// line (arguments in it escaped), or "" when the line is right.
-std::string ParseLinkArguments(const std::vector<std::string>& args, const LinkOptions& takes,
-                               LinkArguments& a);
-
 // The reason given when the line vanished under a session (the adapter pulled).
 inline constexpr const char* kLineLostText = "линия пропала (порт закрыт)";
-
-// Two upper-case hexadecimal digits (block numbers in messages).
-std::string Hex2(int value);
 
 // While it lives, SIGINT, SIGTERM and SIGHUP (a closed terminal) only set the flag
 // that the sessions read, so a session in progress ends as its cancel says (hanging
@@ -79,7 +49,7 @@ private:
 // One link command: its line (traced when asked), clock, parameters and messages.
 class LinkRun {
 public:
-    LinkRun(const LinkArguments& a, std::ostream& out, std::ostream& err);
+    LinkRun(const Arguments& a, std::ostream& out, std::ostream& err);
 
     // Before the port is touched: opens the trace and checks that the output file can
     // be written. False, with the message, when either cannot.
@@ -96,6 +66,12 @@ public:
     // The warning of a session, if any, on stderr.
     void warn(const link::SessionResult& r);
 
+    // --verify: what was read back against what was written, byte for byte but for the
+    // firmware version (the transmitter's, not the file's). The first block that differs
+    // is named (ExitFailed); otherwise "Проверка: записанные блоки 00-NN прочитаны без
+    // различий." goes to stdout. back holds at least written.size() bytes.
+    int verify(std::span<const std::uint8_t> written, std::span<const std::uint8_t> back);
+
     // Writes the record to the output file; the success text goes to stdout only once
     // the file is written.
     int save(Configuration& cfg, const std::string& success);
@@ -108,7 +84,7 @@ public:
     std::ostream& out() { return out_; }
 
 private:
-    const LinkArguments& args_;
+    const Arguments& args_;
     std::ostream& out_;
     std::ostream& err_;
     SignalGuard signals_;

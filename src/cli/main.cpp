@@ -1,3 +1,4 @@
+#include "cli/command_line.h"
 #include "cli/tool.h"
 
 #include <iostream>
@@ -8,8 +9,7 @@ int main(int argc, char** argv) {
     // A full disk or a closed pipe must not pass for success.
     std::cout.flush();
     if (!std::cout) {
-        std::cerr << "tk515: не удалось записать стандартный вывод\n";
-        status = tk::cli::ExitFailed;
+        status = tk::cli::Failed(std::cerr, "не удалось записать стандартный вывод");
     }
     return status;
 }

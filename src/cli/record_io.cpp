@@ -160,4 +160,13 @@ std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> dat
     return Shown(path) + ": " + kNotSaved + ": " + written.reason;
 }
 
+std::string SaveRecord(Configuration& cfg, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    const FileWriteError refusal = wrfile(cfg, bytes);
+    if (refusal != FileWriteError::None) {
+        return Shown(path) + ": " + kNotSaved + ": " + FileWriteErrorText(refusal);
+    }
+    return SaveWhole(path, bytes);
+}
+
 } // namespace tk::cli

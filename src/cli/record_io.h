@@ -43,6 +43,10 @@ Loaded LoadRecord(const std::string& path);
 // naming the file and saying why, after which the old file is as it was.
 std::string SaveWhole(const std::string& path, std::span<const std::uint8_t> data);
 
+// Writes the record as a configuration file at path, whole (wrfile, then SaveWhole).
+// Empty on success, otherwise the message; a record the file cannot hold writes nothing.
+std::string SaveRecord(Configuration& cfg, const std::string& path);
+
 // Whether `path` can be written as an output file, found without touching it: an
 // existing file (or device, or pipe) that may be written, or a new file in a folder
 // that takes one. Empty when it can, otherwise the message SaveWhole would give.

@@ -1,21 +1,13 @@
-#include "cli/remote_commands.h"
-
+#include "cli/command_line.h"
 #include "cli/link_run.h"
 #include "cli/record_io.h"
-#include "cli/tool.h"
-#include "files/format.h"
 #include "image/image.h"
 #include "link/modem_session.h"
 
-#include <QCoreApplication>
-
-#include <memory>
 #include <optional>
 
 namespace tk::cli {
 namespace {
-
-constexpr const char* kProgram = "tk515: ";
 
 constexpr const char* kRemoteHelp =
     "\n"
@@ -69,7 +61,7 @@ constexpr const char* kOptionsHelp =
 
 class RemoteRun {
 public:
-    RemoteRun(const LinkArguments& a, std::ostream& out, std::ostream& err)
+    RemoteRun(const Arguments& a, std::ostream& out, std::ostream& err)
         : args_(a), run_(a, out, err) {}
 
     bool start() { return run_.start(); }
@@ -109,7 +101,7 @@ public:
         // As the window's remote read: a new configuration keeping the dialled number.
         Configuration cfg = FactoryRecord();
         cfg.TxTlfNum = tel;
-        link::DecodeRemoteImage(cfg, r->image, r->blocks);
+        DecodeRemoteImage(cfg, r->image, r->blocks);
         const int status = run_.save(cfg, r->message);
         // The data's status stays; the warning follows the result.
         run_.warn(*r);
@@ -148,77 +140,53 @@ public:
                 "проверка: передатчик сообщил блоков: " + std::to_string(back->blocks) +
                 ", записано: " + std::to_string(blocks));
         }
-        for (std::size_t at = 0; at < image.size(); ++at) {
-            // The firmware version belongs to the transmitter, not to the file.
-            if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
-                continue;
-            }
-            if (back->image[at] != image[at]) {
-                return run_.failed(
-                    "проверка: блок " + Hex2(static_cast<int>(at / kTransferBlockSize)) +
-                    " прочитан не таким, каким записан (байт " + std::to_string(at) + ")");
-            }
-        }
-        run_.out() << "Проверка: записанные блоки 00-" << Hex2(blocks - 1)
-                   << " прочитаны без различий.\n";
-        return ExitOk;
+        return run_.verify(image, back->image);
     }
 
 private:
-    const LinkArguments& args_;
+    const Arguments& args_;
     LinkRun run_;
+};
+
+int runRemoteRead(const Arguments& a, std::ostream& out, std::ostream& err) {
+    RemoteRun run(a, out, err);
+    return run.start() ? run.remoteRead() : ExitFailed;
+}
+
+int runRemoteWrite(const Arguments& a, std::ostream& out, std::ostream& err) {
+    auto cfg = LoadOrSay(a.files[0], err);
+    if (!cfg) {
+        return ExitFailed;
+    }
+    RemoteRun run(a, out, err);
+    return run.start() ? run.remoteWrite(*cfg) : ExitFailed;
+}
+
+const Command kCommands[] = {
+    {"remote-read",
+     {.output = true,
+      .outputRequired = true,
+      .link = true,
+      .telephone = true,
+      .telephoneRequired = true},
+     kReadUsage,
+     kReadHelp,
+     kOptionsHelp,
+     true,
+     runRemoteRead},
+    {"remote-write",
+     {.files = 1, .link = true, .telephone = true, .verify = true},
+     kWriteUsage,
+     kWriteHelp,
+     kOptionsHelp,
+     true,
+     runRemoteWrite},
 };
 
 } // namespace
 
-bool IsRemoteCommand(const std::string& name) {
-    return name == "remote-read" || name == "remote-write";
-}
-
-const char* RemoteCommandsHelp() {
-    return kRemoteHelp;
-}
-
-int RunRemoteCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const bool reading = args.front() == "remote-read";
-    const char* usage = reading ? kReadUsage : kWriteUsage;
-    LinkArguments a;
-    LinkOptions takes;
-    takes.files = reading ? 0 : 1;
-    takes.output = reading;
-    takes.telephone = true;
-    takes.telephoneRequired = reading;
-    takes.verify = !reading;
-    const std::string error = ParseLinkArguments(args, takes, a);
-    if (!error.empty()) {
-        err << kProgram << error << '\n' << usage;
-        return ExitUsage;
-    }
-    if (a.help) {
-        out << usage << (reading ? kReadHelp : kWriteHelp) << kOptionsHelp;
-        return ExitOk;
-    }
-    // The serial port wants an application object.
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "tk515";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    if (reading) {
-        RemoteRun run(a, out, err);
-        return run.start() ? run.remoteRead() : ExitFailed;
-    }
-    Loaded loaded = LoadRecord(a.files[0]);
-    for (const std::string& e : loaded.errors) {
-        err << kProgram << e << '\n';
-    }
-    if (!loaded.cfg) {
-        return ExitFailed;
-    }
-    RemoteRun run(a, out, err);
-    return run.start() ? run.remoteWrite(*loaded.cfg) : ExitFailed;
+CommandGroup RemoteCommands() {
+    return {kRemoteHelp, kCommands};
 }
 
 } // namespace tk::cli

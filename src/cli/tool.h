@@ -1,5 +1,5 @@
-// The tk515 command-line tool: new, show, export, import and diff over
-// configuration files and their JSON form.
+// The tk515 command-line tool: new, show, export, import and diff over configuration
+// files and their JSON form, and the link commands (cli/command_line.h lists them all).
 #pragma once
 
 #include <ostream>

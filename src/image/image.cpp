@@ -280,4 +280,18 @@ void DecodeImage(Configuration& cfg, std::span<const std::uint8_t> image, int bl
     }
 }
 
+int DecodeRemoteImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks) {
+    std::size_t length = redump(cfg, image);
+    if (blocks <= kBaseImageBlocks) {
+        return 0;
+    }
+    const int extension = ExtBlocksOfTransfer(blocks);
+    requireSize(image.size(), ImageSize(extension), "DecodeRemoteImage");
+    cfg.ExtBlocksCount = extension;
+    for (int k = 1; k <= extension; ++k) {
+        redumpExtBlock(cfg, image, length, k);
+    }
+    return extension;
+}
+
 } // namespace tk

@@ -17,7 +17,13 @@ inline constexpr std::size_t kBaseImageSize = 896;
 inline constexpr std::size_t kExtBlockSize = 384;
 inline constexpr int kMaxExtBlocks = 15;
 inline constexpr std::size_t kMaxImageSize = kBaseImageSize + kExtBlockSize * kMaxExtBlocks;
+// The link moves the image in blocks of 128 bytes: the base image is 7 of them, an
+// extension block 3.
 inline constexpr std::size_t kTransferBlockSize = 128;
+inline constexpr int kBaseImageBlocks = static_cast<int>(kBaseImageSize / kTransferBlockSize);
+inline constexpr int kExtBlockBlocks = static_cast<int>(kExtBlockSize / kTransferBlockSize);
+static_assert(kBaseImageBlocks * kTransferBlockSize == kBaseImageSize &&
+              kExtBlockBlocks * kTransferBlockSize == kExtBlockSize);
 inline constexpr std::size_t kEncodeClearSize = 2048; // bytes wrdump clears
 
 // Offsets of the firmware version bytes (read only).
@@ -27,6 +33,17 @@ inline constexpr std::size_t kVersionMinorOffset = 0x06F;
 // Length of an image with `blocks` extension blocks.
 constexpr std::size_t ImageSize(int blocks) {
     return kBaseImageSize + kExtBlockSize * static_cast<std::size_t>(blocks);
+}
+
+// The extension blocks that a transfer of `blocks` 128-byte blocks carries: those
+// whole beyond the base image, (blocks - 7) div 3, never more than 15 (a count above
+// 52 would reach beyond input 64).
+constexpr int ExtBlocksOfTransfer(int blocks) {
+    if (blocks <= kBaseImageBlocks) {
+        return 0;
+    }
+    const int whole = (blocks - kBaseImageBlocks) / kExtBlockBlocks;
+    return whole < kMaxExtBlocks ? whole : kMaxExtBlocks;
 }
 
 // Image offset of extension block k (1..15).
@@ -66,5 +83,11 @@ std::vector<std::uint8_t> EncodeImage(Configuration& cfg);
 // Decodes a base image followed by `blocks` extension blocks and stores the count in
 // cfg.ExtBlocksCount. image must hold ImageSize(blocks) bytes.
 void DecodeImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks);
+
+// Decodes what a read of `blocks` 128-byte blocks brought (the remote read): the base
+// image, then, when blocks > 7, the ExtBlocksOfTransfer(blocks) extension blocks, their
+// count stored in ExtBlocksCount; with blocks <= 7 ExtBlocksCount is left as it is.
+// image holds at least max(896, 128·blocks) bytes. Returns the extension blocks decoded.
+int DecodeRemoteImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks);
 
 } // namespace tk

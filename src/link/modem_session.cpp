@@ -2,7 +2,7 @@
 
 #include "image/image.h"
 #include "link/exchange.h"
-#include "model/packing.h"
+#include "link/transfer.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,18 +11,10 @@ namespace tk::link {
 namespace {
 
 constexpr int kModemReadInterval = 1; // setdcb(1): 100 ms of silence ends an answer
-constexpr int kCountTimeout = 100;    // 10 s: "rdump", "pdum", a block written
-constexpr int kBlockReadTimeout = 80; // 8 s
-constexpr int kBlockPauseMs = 300;    // before every block command
-constexpr std::size_t kBlock = 128;
 // The steps the progress bar counts: the five commands of the preparation ("ATE=0",
 // "AT", "AT+CBST", "AT+CREG?", "ATD") and the two of the hang-up.
 constexpr int kPrepareSteps = 5;
 constexpr int kHangUpSteps = 2;
-
-std::string hex2(int value) {
-    return {TetraToChar(value, 1), TetraToChar(value, 0)};
-}
 
 // One remote command from the open to the close: the steps both commands share.
 class RemoteSession {
@@ -31,10 +23,7 @@ public:
                   const std::string& telephone, const std::atomic<bool>& cancel,
                   const Reporter& reporter)
         : line_(line), telephone_(telephone), cancel_(cancel), reporter_(reporter),
-          x_(line, clock, reporter) {
-        x_.PortName = params.PortName;
-        x_.TxPause = params.TxPause;
-        x_.Quick = params.Quick;
+          x_(MakeExchange(line, clock, params, reporter)) {
         x_.Cancel = &cancel_;
     }
     RemoteSession(const RemoteSession&) = delete;
@@ -46,10 +35,7 @@ public:
     Exchange& x() { return x_; }
     RemoteResult& result() { return result_; }
 
-    void say(std::string words) {
-        reporter_.reportStatus(words);
-        result_.status = std::move(words);
-    }
+    void say(std::string words) { Say(result_, reporter_, std::move(words)); }
 
     // True when the user asked to stop (before a step, or during a wait, which then
     // ended within a slice); the session then ends, hanging up once when the
@@ -238,28 +224,11 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
         (image.size() - kBaseImageSize) % kExtBlockSize != 0) {
         throw std::length_error("RemoteWrite: not a base image with whole extension blocks");
     }
-    const int count = static_cast<int>(image.size() / kBlock);
+    const int count = static_cast<int>(image.size() / kTransferBlockSize);
     RemoteSession s(line, clock, params, telephone, cancel, reporter);
-    if (s.prepare(true)) {
-        Exchange& x = s.x();
-        s.say("Writing");
-        bool good = x.vvod("pdum" + hex2(count) + "\r", 0, kCountTimeout);
-        for (int i = 0; good && i < count; ++i) {
-            if (!x.pause(kBlockPauseMs)) {
-                break;
-            }
-            s.say("Writing" + hex2(i));
-            reporter.reportStep(i, count);
-            x.vvod1("prog" + hex2(i) + "\r");
-            good = x.vvodsum(image.subspan(kBlock * static_cast<std::size_t>(i), kBlock), 0,
-                             kCountTimeout);
-        }
-        if (s.transferEnded(good)) {
-            s.result().ok = true;
-            s.result().code = x.StatusCode;
-            s.result().blocks = count;
-            s.hangUp(kRemoteWriteOkText);
-        }
+    if (s.prepare(true) &&
+        s.transferEnded(WriteBlocks(s.x(), s.result(), reporter, image, count))) {
+        s.hangUp(kRemoteWriteOkText);
     }
     s.cleanUp();
     return s.result();
@@ -269,57 +238,13 @@ RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params
                         const std::string& telephone, const std::atomic<bool>& cancel,
                         const Reporter& reporter) {
     RemoteSession s(line, clock, params, telephone, cancel, reporter);
-    if (s.prepare(false)) {
-        Exchange& x = s.x();
-        s.say("Reading");
-        const int count = x.vvodXX("rdump\r", 0, kCountTimeout);
-        bool good = count > 0;
-        for (int i = 0; good && i < count; ++i) {
-            if (!x.pause(kBlockPauseMs)) {
-                break;
-            }
-            s.say("Reading" + hex2(i));
-            reporter.reportStep(i, count);
-            // Block i lands at 128·i over whatever lay there (the tail of the previous
-            // answer): cleared first, so a short answer leaves no stale bytes.
-            const std::size_t at = kBlock * static_cast<std::size_t>(i);
-            std::fill(x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(at), x.ReplyArea.end(), 0);
-            good = x.vvodBlock("read" + hex2(i) + "\r", at, kBlockReadTimeout);
-        }
-        if (s.transferEnded(good)) {
-            const std::size_t length = kBlock * static_cast<std::size_t>(count);
-            RemoteResult& r = s.result();
-            r.image.assign(x.ReplyArea.begin(),
-                           x.ReplyArea.begin() + static_cast<std::ptrdiff_t>(length));
-            r.image.resize(std::max(length, kBaseImageSize), 0);
-            r.blocks = count;
-            r.ok = true;
-            r.code = x.StatusCode;
-            s.say("Read OK. It was readed " + std::to_string(count) + " blocks.");
-            // The caller shows what was read while the call is cleared.
-            reporter.reportReceived(r.image, count);
-            s.hangUp(kRemoteReadOkText);
-        }
+    if (s.prepare(false) && s.transferEnded(ReadBlocks(s.x(), s.result(), reporter))) {
+        // The caller shows what was read while the call is cleared.
+        reporter.reportReceived(s.result().image, s.result().blocks);
+        s.hangUp(kRemoteReadOkText);
     }
     s.cleanUp();
     return s.result();
-}
-
-int DecodeRemoteImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks) {
-    std::size_t length = redump(cfg, image);
-    if (blocks <= kRemoteBaseBlocks) {
-        return 0;
-    }
-    // A count above 52 would reach beyond input 64: at most 15 extension blocks.
-    const int extension = std::min((blocks - kRemoteBaseBlocks) / 3, kMaxExtBlocks);
-    if (image.size() < ImageSize(extension)) {
-        throw std::length_error("DecodeRemoteImage: image shorter than its blocks");
-    }
-    cfg.ExtBlocksCount = extension;
-    for (int k = 1; k <= extension; ++k) {
-        redumpExtBlock(cfg, image, length, k);
-    }
-    return extension;
 }
 
 } // namespace tk::link

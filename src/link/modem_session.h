@@ -3,14 +3,13 @@
 // session, a plain synchronous function over a SerialLine and a Clock: it opens the
 // port, prepares the modem, checks the network registration, dials, transfers, hangs
 // up and closes the port. Like the cable sessions they move image bytes only; the
-// caller encodes before a write and decodes (DecodeRemoteImage) after a read.
+// caller encodes before a write and decodes (image/: DecodeRemoteImage) after a read.
 #pragma once
 
 #include "link/clock.h"
 #include "link/report.h"
 #include "link/serialline.h"
 #include "link/session.h"
-#include "model/configuration.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,7 +33,6 @@ inline constexpr const char* kBadTelephoneText = "Телефон модуля с
 // True when the number can follow "ATD": no control characters (bytes below 32, 127).
 bool DialableTelephone(const std::string& telephone);
 
-inline constexpr int kRemoteBaseBlocks = 7;      // the base image: 7 blocks of 128 bytes
 inline constexpr int kModemPauseMs = 2000;       // between two modem commands, around "+++AT"
 inline constexpr int kModemSettleMs = 200;       // instead, quick exchange (hang-up: 2 s)
 inline constexpr int kModemCommandTimeout = 20;  // 2 s: "ATE=0", "AT", "AT+CBST"
@@ -83,11 +81,5 @@ RemoteResult RemoteWrite(SerialLine& line, Clock& clock, const LinkParams& param
 RemoteResult RemoteRead(SerialLine& line, Clock& clock, const LinkParams& params,
                         const std::string& telephone, const std::atomic<bool>& cancel,
                         const Reporter& reporter = {});
-
-// Decodes a remote read into the record: the base image, then, when N > 7, E =
-// (N − 7) div 3 extension blocks (never more than 15, whatever N says), with E stored
-// in ExtBlocksCount; with N <= 7 ExtBlocksCount is left as it is. image holds at least
-// max(896, 128·N) bytes, as RemoteRead gives it. Returns the blocks decoded.
-int DecodeRemoteImage(Configuration& cfg, std::span<const std::uint8_t> image, int blocks);
 
 } // namespace tk::link

@@ -270,8 +270,7 @@ int main(int argc, char** argv) {
         tx.log = [](const std::string& line) { std::cerr << "tk515-sim: " << line << '\n'; };
     }
     tx.onWritten = [&](const std::vector<std::uint8_t>& written, int blocks) {
-        const int ext =
-            std::clamp(static_cast<int>((written.size() / 128 - 7) / 3), 0, kMaxExtBlocks);
+        const int ext = ExtBlocksOfTransfer(static_cast<int>(written.size() / kTransferBlockSize));
         // The image is all the transmitter knows of its inputs: those above the blocks
         // it holds now are back at their factory values.
         Configuration factory;

@@ -401,7 +401,7 @@ void LinkController::remoteReadReceived(const std::vector<std::uint8_t>& image, 
     Configuration read;
     tk::setdefault(read);
     read.TxTlfNum = readTelephone_;
-    link::DecodeRemoteImage(read, image, blocks);
+    DecodeRemoteImage(read, image, blocks);
     replaceRecord(read);
     // The hang-up goes on: held again until the command ends.
     guard_ = std::make_unique<FillGuard>(ctx_);

@@ -1,14 +1,21 @@
-// Records, files and JSON for the command-line tool's tests.
+// Records, files and JSON for the command-line tool's tests, and the real tk515 run
+// as a process (the end-to-end tests against the simulator run it too).
 #pragma once
 
 #include "files/format.h"
 #include "model/configuration.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
+#include "test_support.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +25,48 @@
 
 namespace tk::test {
 
-using Bytes = std::vector<std::uint8_t>;
+inline const QString kTool = QStringLiteral(TK515_PROGRAM);
+
+// One run of tk515: its exit status (-1: it crashed or did not finish), what it
+// printed and how long it took.
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 ms = 0;
+};
+
+// Runs tk515 with nothing on its standard input; its standard output goes to a file
+// when one is given.
+inline ToolRun runTool(const QStringList& args, int timeoutMs = 90000,
+                       const QString& stdoutFile = {}) {
+    QProcess p;
+    if (!stdoutFile.isEmpty()) {
+        p.setStandardOutputFile(stdoutFile);
+    }
+    QElapsedTimer t;
+    t.start();
+    p.start(kTool, args);
+    EXPECT_TRUE(p.waitForStarted(30000)) << "tk515 did not start";
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
+    ToolRun r;
+    r.ms = t.elapsed();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "tk515 crashed";
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// A test with a scratch folder of its own.
+class InScratchFolder : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+};
 
 inline Configuration factoryRecord() {
     Configuration cfg;

@@ -95,10 +95,6 @@ struct Kind {
     cli::FileKind kind;
 };
 
-std::vector<std::uint8_t> bytesOf(const std::string& s) {
-    return {s.begin(), s.end()};
-}
-
 std::vector<std::uint8_t> factoryFile() {
     return test::fileOf(test::factoryRecord());
 }
@@ -118,16 +114,17 @@ TEST_P(KindOfFile, IsDecidedByTheFirstBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, KindOfFile,
-    testing::Values(
-        Kind{"Configuration", "a.json", factoryFile(), cli::FileKind::Configuration},
-        Kind{"DamagedStartingWithBrace", "a.tk515", damagedWithBrace(), cli::FileKind::Damaged},
-        Kind{"DamagedNamedJson", "a.json", damagedWithBrace(), cli::FileKind::Damaged},
-        Kind{"Json", "a.tk515", bytesOf(" \r\n\t{}"), cli::FileKind::Json},
-        Kind{"JsonWithBom", "a.txt", bytesOf("\xEF\xBB\xBF\n{\"ObjNum\": 1}"), cli::FileKind::Json},
-        Kind{"ArrayNamedJson", "a.JSON", bytesOf("[1]"), cli::FileKind::Json},
-        Kind{"ArrayOtherwise", "a.txt", bytesOf("[1]"), cli::FileKind::Foreign},
-        Kind{"Text", "a.txt", bytesOf("just text"), cli::FileKind::Foreign},
-        Kind{"Empty", "a.tk515", {}, cli::FileKind::Foreign}),
+    testing::Values(Kind{"Configuration", "a.json", factoryFile(), cli::FileKind::Configuration},
+                    Kind{"DamagedStartingWithBrace", "a.tk515", damagedWithBrace(),
+                         cli::FileKind::Damaged},
+                    Kind{"DamagedNamedJson", "a.json", damagedWithBrace(), cli::FileKind::Damaged},
+                    Kind{"Json", "a.tk515", test::bytes(" \r\n\t{}"), cli::FileKind::Json},
+                    Kind{"JsonWithBom", "a.txt", test::bytes("\xEF\xBB\xBF\n{\"ObjNum\": 1}"),
+                         cli::FileKind::Json},
+                    Kind{"ArrayNamedJson", "a.JSON", test::bytes("[1]"), cli::FileKind::Json},
+                    Kind{"ArrayOtherwise", "a.txt", test::bytes("[1]"), cli::FileKind::Foreign},
+                    Kind{"Text", "a.txt", test::bytes("just text"), cli::FileKind::Foreign},
+                    Kind{"Empty", "a.tk515", {}, cli::FileKind::Foreign}),
     byName);
 
 // ----------------------------------------------------------- terminal text

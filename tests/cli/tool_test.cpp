@@ -26,34 +26,14 @@ struct Result {
     std::string err;
 };
 
-class ToolTest : public testing::Test {
+class ToolTest : public test::InScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString path(const QString& name) const { return dir_.filePath(name); }
     std::string spath(const QString& name) const { return path(name).toStdString(); }
 
     // Runs the program; stdout goes to a file when one is given.
     static Result run(const QStringList& args, const QString& stdoutFile = {}) {
-        QProcess p;
-        p.setProgram(QStringLiteral(TK515_PROGRAM));
-        p.setArguments(args);
-        if (!stdoutFile.isEmpty()) {
-            p.setStandardOutputFile(stdoutFile);
-        }
-        p.start();
-        if (!p.waitForStarted(30000)) {
-            ADD_FAILURE() << "tk515 did not start";
-            return {};
-        }
-        p.closeWriteChannel();
-        if (!p.waitForFinished(60000)) {
-            ADD_FAILURE() << "tk515 did not finish";
-            return {};
-        }
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "tk515 crashed";
-        return {p.exitCode(), p.readAllStandardOutput().toStdString(),
-                p.readAllStandardError().toStdString()};
+        const test::ToolRun r = test::runTool(args, 60000, stdoutFile);
+        return {r.exitCode, r.out.toStdString(), r.err.toStdString()};
     }
 
     QString writeConfig(const QString& name, const Configuration& cfg) {
@@ -61,8 +41,6 @@ protected:
         return path(name);
     }
     static void writeBytes(const QString& p, const Bytes& b) { test::writeBytes(p, b); }
-
-    QTemporaryDir dir_;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -226,7 +204,10 @@ TEST_P(ExitStatus, CodeAndMessage) {
     }());
     QStringList args;
     for (const QString& a : GetParam().args) {
-        args << (a.startsWith('@') ? path(a.mid(1)) : a);
+        // "@x", and a value joined to its option: "--output=@x", "-o@x".
+        const qsizetype at = a.indexOf('@');
+        const bool named = at == 0 || (at > 0 && (a[at - 1] == '=' || a.left(at) == "-o"));
+        args << (named ? a.left(at) + path(a.mid(at + 1)) : a);
     }
     const Result r = run(args);
     EXPECT_EQ(r.code, GetParam().code) << r.err;
@@ -264,6 +245,49 @@ INSTANTIATE_TEST_SUITE_P(
                    2,
                    false,
                    "параметр -o указан дважды"},
+        // One parser reads every command's options: a value joined with "=" (or to -o),
+        // flags without one, "--" before file names.
+        Invocation{"OutputJoinedToExport",
+                   {"export", "@factory.tk515", "--output=@folder"},
+                   1,
+                   false,
+                   "folder: Не сохраняется: " + std::string(std::strerror(EISDIR))},
+        Invocation{"OutputAttachedToImport",
+                   {"import", "@factory.tk515", "-o@folder"},
+                   1,
+                   false,
+                   "folder: Не сохраняется: " + std::string(std::strerror(EISDIR))},
+        Invocation{"EmptyJoinedOutput",
+                   {"export", "@factory.tk515", "--output="},
+                   2,
+                   false,
+                   "пустое имя выходного файла"},
+        Invocation{"OutputJoinedToRead",
+                   {"read", "--port=@nothing", "--output=@folder/none/x.tk515"},
+                   1,
+                   false,
+                   "x.tk515: Не сохраняется: " + std::string(std::strerror(ENOENT))},
+        Invocation{"TelephoneJoinedToRemoteRead",
+                   {"remote-read", "--port=@nothing", "--tel=12a", "--output=@x.tk515"},
+                   2,
+                   false,
+                   "в телефоне --tel допустимы цифры, +, * и #: «12a»"},
+        Invocation{"FlagWithAValue",
+                   {"write", "--port", "p", "@factory.tk515", "--verify=yes"},
+                   2,
+                   false,
+                   "параметр --verify указывается без значения"},
+        Invocation{"OptionsEndAtDoubleDash",
+                   {"show", "--", "-x.tk515"},
+                   1,
+                   false,
+                   "-x.tk515: Не могу открыть файл"},
+        Invocation{"DashedFileWithoutDoubleDash",
+                   {"show", "-x.tk515"},
+                   2,
+                   false,
+                   "неизвестный параметр «-x.tk515»"},
+        Invocation{"ExtraArgumentOfPorts", {"ports", "extra"}, 2, false, "лишний параметр «extra»"},
         Invocation{"ToolHelp", {"--help"}, 0, true, "diff A B"},
         Invocation{"NewHelp", {"new", "--help"}, 0, true, "Использование: tk515 new ФАЙЛ"},
         Invocation{"ShowHelp", {"show", "-h"}, 0, true, "Использование: tk515 show ФАЙЛ"},
@@ -352,6 +376,34 @@ INSTANTIATE_TEST_SUITE_P(
                    "factory.tk515: Не введен телефон модуля (в файле нет телефона передатчика; "
                    "укажите --tel НОМЕР)"}),
     byName);
+
+// Each way of giving the output file writes the same bytes as "-o FILE".
+TEST_F(ToolTest, EverySpellingOfTheOutputWritesTheSameFile) {
+    const QString original = writeConfig("a.tk515", withBlocksAndCyrillicComments());
+    ASSERT_EQ(run({"export", original, "-o", path("a.json")}).code, 0);
+    struct Spelling {
+        QString option;
+        bool joined; // the value in the same argument: "--output=b.json", "-ob.json"
+    };
+    const Spelling spellings[] = {
+        {"-o", false}, {"--output", false}, {"--output=", true}, {"-o", true}};
+    for (const Spelling& s : spellings) {
+        SCOPED_TRACE(s.option.toStdString() + (s.joined ? " joined" : ""));
+        const QString json = path("b.json");
+        const QString file = path("b.tk515");
+        const auto given = [&s](const QString& value) {
+            return s.joined ? QStringList{s.option + value} : QStringList{s.option, value};
+        };
+        const QStringList exported = QStringList{"export", original} + given(json);
+        const QStringList imported = QStringList{"import", path("a.json")} + given(file);
+        ASSERT_EQ(run(exported).code, 0);
+        EXPECT_EQ(test::readBytes(json), test::readBytes(path("a.json")));
+        ASSERT_EQ(run(imported).code, 0);
+        EXPECT_EQ(test::readBytes(file), test::readBytes(original));
+        QFile::remove(json);
+        QFile::remove(file);
+    }
+}
 
 TEST_F(ToolTest, FullStandardOutputIsAFailure) {
     writeConfig("factory.tk515", test::factoryRecord());

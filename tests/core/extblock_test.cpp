@@ -42,6 +42,43 @@ INSTANTIATE_TEST_SUITE_P(Table, ExtBlockCount,
                                          CountCase{{64}, 15, 6656}, CountCase{{64, 5}, 15, 6656},
                                          CountCase{{61}, 15, 6656}, CountCase{{60}, 14, 6272}));
 
+// A read of N transfer blocks carries the extension blocks whole beyond the base
+// image, at most 15 (a count above 52 would reach beyond input 64); a count of 7 or
+// less leaves ExtBlocksCount as it was.
+struct TransferCase {
+    int blocks;
+    int extension;
+};
+
+class TransferCount : public testing::TestWithParam<TransferCase> {};
+
+TEST_P(TransferCount, DecodesTheWholeExtensionBlocksItCarries) {
+    const auto& c = GetParam();
+    EXPECT_EQ(ExtBlocksOfTransfer(c.blocks), c.extension);
+    const Bytes image(255 * kTransferBlockSize, 0x01);
+    Configuration cfg;
+    setdefault(cfg);
+    cfg.ExtBlocksCount = 5;
+    EXPECT_EQ(DecodeRemoteImage(cfg, image, c.blocks), c.extension);
+    EXPECT_EQ(cfg.ExtBlocksCount, c.blocks > kBaseImageBlocks ? c.extension : 5);
+    EXPECT_EQ(cfg.Inputs[4 * c.extension + 4].Flags, 1);
+    if (c.extension < kMaxExtBlocks) {
+        EXPECT_NE(cfg.Inputs[4 * c.extension + 5].Flags, 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransferCount,
+                         testing::Values(TransferCase{0, 0}, TransferCase{7, 0}, TransferCase{9, 0},
+                                         TransferCase{10, 1}, TransferCase{13, 2},
+                                         TransferCase{51, 14}, TransferCase{52, 15},
+                                         TransferCase{255, 15}));
+
+TEST(TransferCount, RefusesAnImageShorterThanItsBlocks) {
+    Configuration cfg;
+    setdefault(cfg);
+    EXPECT_THROW(DecodeRemoteImage(cfg, Bytes(896), 13), std::length_error);
+}
+
 // A record whose inputs 5..64 hold values that tell them apart.
 Configuration distinctInputs() {
     Configuration cfg;

@@ -4,9 +4,13 @@
 #pragma once
 
 #include "link/clock.h"
+#include "link/report.h"
 #include "link/serialline.h"
+#include "link/session.h"
+#include "test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -15,12 +19,6 @@
 #include <vector>
 
 namespace tk::test {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes bytes(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
 
 class VirtualClock final : public link::Clock {
 public:
@@ -180,6 +178,17 @@ private:
     VirtualClock& clock_;
     bool open_ = false;
     link::OpenFailure failure_ = link::OpenFailure::None;
+};
+
+// A session's ground: the scripted line on its clock, the link parameters, the status
+// words the reporter heard, and the cancel flag.
+struct ScriptedLink {
+    VirtualClock clock;
+    FakeLine line{clock};
+    std::vector<std::string> words;
+    link::LinkParams params{"/dev/ttyUSB0", 10};
+    link::Reporter reporter{{}, [this](const std::string& w) { words.push_back(w); }};
+    std::atomic<bool> cancel{false};
 };
 
 } // namespace tk::test

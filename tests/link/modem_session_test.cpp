@@ -17,25 +17,6 @@ constexpr const char* kOk = "\r\nOK\r\n";
 constexpr const char* kReg1 = "\r\n+CREG: 0,1\r\n\r\nOK\r\n";
 constexpr const char* kConnect = "\r\nCONNECT 9600\r\n";
 
-std::string hex2(int i) {
-    static const char digits[] = "0123456789ABCDEF";
-    return {digits[(i >> 4) & 15], digits[i & 15]};
-}
-
-Bytes block(const Bytes& image, int i) {
-    return Bytes(image.begin() + i * 128, image.begin() + i * 128 + 128);
-}
-
-Bytes withSum(Bytes b) {
-    unsigned sum = 0;
-    for (std::uint8_t v : b) {
-        sum += v;
-    }
-    b.push_back(static_cast<std::uint8_t>(sum >> 8));
-    b.push_back(static_cast<std::uint8_t>(sum & 0xFF));
-    return b;
-}
-
 // One step as the modem script saw it: when its command was complete, where it ended
 // in the written bytes, and when the last byte of its answer arrived.
 struct Seen {
@@ -45,13 +26,7 @@ struct Seen {
     std::int64_t replyEndUs = 0;
 };
 
-struct Remote {
-    VirtualClock clock;
-    FakeLine line{clock};
-    std::vector<std::string> words;
-    LinkParams params{"/dev/ttyUSB0", 10};
-    Reporter reporter{{}, [this](const std::string& w) { words.push_back(w); }};
-    std::atomic<bool> cancel{false};
+struct Remote : ScriptedLink {
     std::vector<Seen> seen;
     Bytes dialogue; // what the tool is expected to send, in order
 
@@ -104,20 +79,6 @@ struct Remote {
         return RemoteRead(line, clock, params, tel, cancel, reporter);
     }
 };
-
-// The answer to "read" hh: the block, then "OK" CR LF.
-std::string blockAnswer(const Bytes& image, int i) {
-    const Bytes b = block(image, i);
-    return std::string(b.begin(), b.end()) + "OK\r\n";
-}
-
-Bytes patterned(std::size_t n) {
-    Bytes image(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        image[i] = static_cast<std::uint8_t>(i * 7 % 251);
-    }
-    return image;
-}
 
 // After an answer framed by 100 ms of silence (or by `framingMs`: the quick exchange's
 // guard, nothing after a block): the silence, the pause that follows it, and one pause
@@ -488,19 +449,6 @@ TEST(RemoteRead, CountsAndTheirExtensionBlocks) {
                       c.decoded > 0 ? tx.Inputs[n].AlarmSMSText : fresh.Inputs[n].AlarmSMSText);
         }
     }
-}
-
-// A count above 52 would reach beyond input 64: no more than 15 extension blocks.
-TEST(DecodeRemoteImage, AtMostFifteenExtensionBlocks) {
-    Bytes image(255 * 128, 0x01);
-    Configuration cfg;
-    setdefault(cfg);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 255), 15);
-    EXPECT_EQ(cfg.ExtBlocksCount, 15);
-    EXPECT_EQ(cfg.Inputs[64].Flags, 1);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 52), 15);
-    EXPECT_EQ(DecodeRemoteImage(cfg, image, 51), 14);
-    EXPECT_THROW(DecodeRemoteImage(cfg, Bytes(896), 13), std::length_error);
 }
 
 TEST(RemoteRead, FailedBlockHangsUp) {

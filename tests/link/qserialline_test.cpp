@@ -1,7 +1,6 @@
 // The QSerialPort line on a real pseudo-terminal: the test holds the master end.
 #include "link/qserialline.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
@@ -189,9 +188,3 @@ TEST(QSerialLine, RefusedOpensSayWhy) {
 
 } // namespace
 } // namespace tk::link
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

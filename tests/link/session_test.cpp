@@ -10,29 +10,7 @@ namespace {
 
 using namespace link;
 
-std::string hex2(int i) {
-    char s[3];
-    std::snprintf(s, sizeof s, "%02X", i);
-    return s;
-}
-
-// A block answer: the 128 bytes of block i, then "OK" CR LF.
-std::string blockAnswer(int i) {
-    std::string a;
-    for (int k = 0; k < 128; ++k) {
-        a.push_back(static_cast<char>((i * 128 + k) * 7 % 251));
-    }
-    return a + "OK\r\n";
-}
-
-struct Session {
-    VirtualClock clock;
-    FakeLine line{clock};
-    std::vector<std::string> words;
-    LinkParams params{"/dev/ttyUSB0", 10};
-    Reporter reporter{{}, [this](const std::string& w) { words.push_back(w); }};
-    std::atomic<bool> cancel{false};
-
+struct Session : ScriptedLink {
     void openLine() { ASSERT_TRUE(line.open(params.PortName)); }
 };
 

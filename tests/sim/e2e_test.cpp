@@ -18,11 +18,8 @@ namespace {
 
 using namespace tk::test;
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public InScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
     // A configuration that differs from the factory one in the first 512 image bytes.
     QString changedConfiguration(const char* name) {
         const QString json = path("changes.json");
@@ -34,8 +31,6 @@ protected:
         EXPECT_EQ(runTool({"import", json, "-o", out}).exitCode, 0);
         return out;
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(EndToEnd, ReadGivesTheServedFileByteForByte) {
@@ -237,6 +232,10 @@ TEST(CommandLine, UsageErrorsAndHelp) {
         {{"read", "--port", "p", "-o", "x", "--pause", "0"}, 2, "от 1 до 990"},
         {{"read", "--port", "p", "-o", "x", "--pause", "991"}, 2, "от 1 до 990"},
         {{"read", "--port", "p", "-o", "x", "--verify"}, 2, "--verify"},
+        {{"read", "--port=p", "--output=x", "--pause=0"}, 2, "от 1 до 990"},
+        {{"read", "--port=", "-o", "x"}, 2, "после --port нужно значение"},
+        {{"read", "--port=p", "--output=x", "--quick=1"}, 2, "--quick указывается без значения"},
+        {{"remote-read", "--port=p", "--output=x"}, 2, "нужен параметр --tel НОМЕР"},
         {{"read", "--help"}, 0, "--trace"},
         {{"read", "--help"}, 0, "--quick"},
         {{"write", "--help"}, 0, "--quick"},

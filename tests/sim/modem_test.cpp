@@ -1,6 +1,7 @@
 // The simulated GSM modem, driven byte by byte as the paced tool drives it.
 #include "sim/modem.h"
 #include "sim/transmitter.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -102,16 +103,8 @@ TEST(Modem, ExtensionBlocksBothWays) {
     }
     EXPECT_EQ(l.send("pdum0D\r", 300), "OK\r\n");
     for (int i = 0; i < 13; ++i) {
-        const char digits[] = "0123456789ABCDEF";
-        const std::string n{digits[i >> 4], digits[i & 15]};
-        l.send("prog" + n + "\r", 300);
-        Bytes block(image.begin() + i * 128, image.begin() + i * 128 + 128);
-        unsigned sum = 0;
-        for (std::uint8_t b : block) {
-            sum += b;
-        }
-        block.push_back(static_cast<std::uint8_t>(sum >> 8));
-        block.push_back(static_cast<std::uint8_t>(sum & 0xFF));
+        l.send("prog" + test::hex2(i) + "\r", 300);
+        const Bytes block = test::withSum(test::block(image, i));
         ASSERT_EQ(l.send(std::string(block.begin(), block.end()), 0), "OK\r\n") << i;
     }
     EXPECT_EQ(writtenBlocks, 13);

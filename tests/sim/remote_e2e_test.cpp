@@ -21,11 +21,8 @@ using namespace tk::test;
 
 const QString kTel = QStringLiteral("+79161234567");
 
-class RemoteEndToEnd : public ::testing::Test {
+class RemoteEndToEnd : public InScratchFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
     // A configuration with inputs 6, 9 and 13 active (three extension blocks, 16
     // transfer blocks) and the transmitter's number.
     QString configuration(const char* name, const QString& tel) {
@@ -56,8 +53,6 @@ protected:
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         return out;
     }
-
-    QTemporaryDir dir;
 };
 
 // Inputs above 4 survive a remote round trip: written with --verify (the number from

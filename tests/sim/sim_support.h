@@ -1,8 +1,9 @@
-// Shared by the end-to-end tests: tk515 run as a process, tk515-sim on a new
-// pseudo-terminal, and what a trace shows as sent.
+// Shared by the end-to-end tests: tk515-sim on a new pseudo-terminal, and what a trace
+// shows as sent (tk515 itself runs through cli_support.h).
 #pragma once
 
-#include <QElapsedTimer>
+#include "cli_support.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QString>
@@ -12,29 +13,7 @@
 
 namespace tk::test {
 
-inline const QString kTool = QStringLiteral(TK515_PROGRAM);
 inline const QString kSim = QStringLiteral(TK515_SIM_PROGRAM);
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    qint64 ms = 0;
-};
-
-inline ToolRun runTool(const QStringList& args, int timeoutMs = 90000) {
-    QProcess p;
-    QElapsedTimer t;
-    t.start();
-    p.start(kTool, args);
-    EXPECT_TRUE(p.waitForFinished(timeoutMs)) << args.join(' ').toStdString();
-    ToolRun r;
-    r.ms = t.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 inline QByteArray contents(const QString& path) {
     QFile f(path);

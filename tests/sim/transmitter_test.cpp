@@ -1,5 +1,6 @@
 // The simulated transmitter's protocol, driven byte by byte.
 #include "sim/transmitter.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -8,21 +9,7 @@
 namespace tk::sim {
 namespace {
 
-Bytes text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
-Bytes withSum(const Bytes& block, int adjust = 0) {
-    unsigned sum = 0;
-    for (std::uint8_t b : block) {
-        sum += b;
-    }
-    sum += static_cast<unsigned>(adjust);
-    Bytes out = block;
-    out.push_back(static_cast<std::uint8_t>((sum >> 8) & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(sum & 0xFF));
-    return out;
-}
+using test::withSum;
 
 Bytes image7() {
     Bytes img(7 * 128);
@@ -51,7 +38,7 @@ struct Feeder {
         now += 800; // the tool's silence and pause before its next command
         return replies;
     }
-    std::string send(const std::string& s) { return send(text(s)); }
+    std::string send(const std::string& s) { return send(test::bytes(s)); }
 };
 
 TEST(Transmitter, ServesProbeCountAndBlocks) {

@@ -1,4 +1,5 @@
-// The tests run the real program through QProcess, which wants an application object.
+// The main of the tests that want a core application object: those that run the real
+// programs through QProcess, and those of the serial port.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
