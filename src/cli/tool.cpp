@@ -6,10 +6,15 @@
 #include "cli/record_io.h"
 #include "cli/summary.h"
 #include "cli/terminal.h"
+#include "files/backups.h"
+#include "model/field_table.h"
 #include "tk/version.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <array>
 #include <memory>
@@ -27,7 +32,8 @@ constexpr const char* kToolHelp =
     "  show ФАЙЛ                 показать сводку конфигурации\n"
     "  export ФАЙЛ [-o ВЫХОД]    все поля конфигурации в JSON (без -o: на стандартный вывод)\n"
     "  import ВХОД.json -o ФАЙЛ  записать конфигурацию из JSON поверх заводских значений\n"
-    "  diff A B                  поля, которыми различаются две конфигурации\n"
+    "  diff A B [--labels]       поля, которыми различаются две конфигурации\n"
+    "  backups [--json]          резервные копии прочитанного из передатчиков\n"
     "\n"
     "Значение параметра пишется через пробел или через «=»: -o ФАЙЛ, --output=ФАЙЛ,\n"
     "--port=ПОРТ; «--» заканчивает параметры (дальше только файлы).\n"
@@ -82,11 +88,59 @@ int runDiff(const Arguments& a, std::ostream& out, std::ostream& err) {
     if (!first || !second) {
         return ExitFailed;
     }
+    if (a.labels) {
+        const std::vector<FieldDifference> rows = DiffFields(*first, *second);
+        for (const FieldDifference& row : rows) {
+            out << TerminalText(row.text(), kShownChars) << '\n';
+        }
+        return rows.empty() ? ExitOk : ExitFailed;
+    }
     const std::vector<std::string> lines = DiffLines(*first, *second);
     for (const std::string& line : lines) {
         out << line << '\n';
     }
     return lines.empty() ? ExitOk : ExitFailed;
+}
+
+std::string shownPath(const QString& path) {
+    return TerminalText(QDir::toNativeSeparators(path).toStdString(), kPathChars);
+}
+
+int runBackups(const Arguments& a, std::ostream& out, std::ostream&) {
+    const QString root = BackupFolder();
+    const std::vector<BackupEntry> entries = ListBackups(root);
+    if (a.json) {
+        QJsonArray list;
+        for (const BackupEntry& e : entries) {
+            QJsonObject o{{"transmitter", e.transmitter},
+                          {"time", e.when.toString(Qt::ISODate)},
+                          {"path", QDir::toNativeSeparators(e.path)},
+                          {"unreadable", e.unreadable}};
+            if (!e.unreadable) {
+                o.insert("kind", e.kind == BackupKind::BeforeWrite ? "before-write" : "read");
+                o.insert(e.remote ? "telephone" : "port", e.via);
+            }
+            list.append(o);
+        }
+        const QJsonObject doc{{"folder", QDir::toNativeSeparators(root)}, {"backups", list}};
+        out << QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
+        return ExitOk;
+    }
+    out << "Папка резервных копий: " << shownPath(root) << '\n';
+    if (entries.empty()) {
+        out << "резервных копий нет\n";
+    }
+    for (const BackupEntry& e : entries) {
+        std::string what = e.unreadable ? "не читается (повреждён или не файл конфигурации)"
+                                        : BackupKindText(e.kind).toStdString();
+        if (!e.unreadable && !e.via.isEmpty()) {
+            what += std::string(e.remote ? ", телефон " : ", порт ") + e.via.toStdString();
+        }
+        out << e.when.toString("yyyy-MM-dd HH:mm:ss").toStdString() << "  "
+            << TerminalText(e.transmitter.toStdString(), kEchoedChars) << "  "
+            << TerminalText(what, kPathChars) << "  " << shownPath(e.path) << '\n';
+    }
+    return ExitOk;
 }
 
 const Command kCommands[] = {
@@ -126,14 +180,33 @@ const Command kCommands[] = {
      false,
      runImport},
     {"diff",
-     {.files = 2},
-     "Использование: tk515 diff A B\n",
+     {.files = 2, .labels = true},
+     "Использование: tk515 diff A B [--labels]\n",
      "\nСравнивает две конфигурации (файлы конфигурации или JSON) поле за полем и\n"
      "выводит по строке на каждое различие: поле, значение в A, значение в B.\n"
      "Код завершения: 0 - конфигурации совпадают, 1 - различаются или ошибка.\n",
-     "",
+     "\n"
+     "  --labels   по панели и подписи, как их показывает окно программы:\n"
+     "             «Постановка/Снятие — Время входа, сек.: 20 → 30»; поля, которых\n"
+     "             окно не показывает, - под своим именем в записи\n",
      false,
      runDiff},
+    {"backups",
+     {.json = true},
+     "Использование: tk515 backups [--json]\n",
+     "\nПеречисляет резервные копии, сохранённые командами read, remote-read, write и\n"
+     "remote-write, от новых к старым: время, передатчик (серийный номер, иначе\n"
+     "телефон, иначе unknown), чтение или \"перед записью\", порт или телефон, файл.\n"
+     "Файл копии - обычный файл конфигурации: его можно открыть в окне программы или\n"
+     "записать в передатчик (tk515 write --port ПОРТ ФАЙЛ). Папка копий - папка данных\n"
+     "программы + backups (значение BackupFolder в настройках tkcnt/tkgps её меняет);\n"
+     "копии старше 365 дней удаляются при чтении и записи, кроме последней копии\n"
+     "каждого передатчика.\n",
+     "\n"
+     "  --json     список в JSON: папка и для каждой копии transmitter, time, kind\n"
+     "             (read, before-write), port или telephone, path, unreadable\n",
+     false,
+     runBackups},
 };
 
 std::array<CommandGroup, 3> groups() {

@@ -12,6 +12,7 @@ const QString kPortValue = QStringLiteral("pr");
 const QString kLastFolderValue = QStringLiteral("LastFolder");
 const QString kRecentFilesValue = QStringLiteral("RecentFiles");
 const QString kQuickValue = QStringLiteral("quick");
+const QString kBackupFolderValue = QStringLiteral("BackupFolder");
 
 // A stored text; nothing when the store cannot be read, the value is missing or is
 // not a text.
@@ -49,6 +50,14 @@ std::optional<QString> readLastFolder() {
 
 void storeLastFolder(const QString& folder) {
     store(kLastFolderValue, folder);
+}
+
+std::optional<QString> readBackupFolder() {
+    return storedText(kBackupFolderValue);
+}
+
+void storeBackupFolder(const QString& folder) {
+    store(kBackupFolderValue, folder);
 }
 
 QStringList withRecentFile(QStringList files, const QString& path) {

@@ -2,7 +2,7 @@
 // application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
 // port's name (value "pr"), the choice of the quick exchange ("quick"), the folder the
 // file dialogs last used ("LastFolder") and the files last opened or saved
-// ("RecentFiles").
+// ("RecentFiles") and the backup folder ("BackupFolder").
 #pragma once
 
 #include <QString>
@@ -26,6 +26,10 @@ void wrreg(const QString& portName);
 std::optional<QString> readLastFolder();
 // Stores it at once, so that a run that ends abnormally keeps it too.
 void storeLastFolder(const QString& folder);
+
+// The backup folder chosen in the settings; nothing when none is stored.
+std::optional<QString> readBackupFolder();
+void storeBackupFolder(const QString& folder);
 
 // How many recent files the "Файл" menu lists.
 inline constexpr int kRecentFilesMax = 8;

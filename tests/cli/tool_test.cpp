@@ -627,6 +627,43 @@ TEST_F(ToolTest, DiffNamesEachDifferingField) {
     EXPECT_EQ(r.out, "TimeOfInp 20 30\nTelNum[1] \"\" \"123\"\n");
 }
 
+// Two known files: each difference by the window's panel and caption, in the order of
+// the tree; fields no panel shows under their record name.
+TEST_F(ToolTest, DiffWithLabelsGivesThePanelsAndCaptions) {
+    Configuration a = test::factoryRecord();
+    a.TxSerialNum = "SN-1";
+    Configuration b = a;
+    b.TxSerialNum = cp1251("Зав. №15");
+    b.TimeOfInp = 30;
+    b.Options &= ~OptArmConfirm;
+    b.TelNum[0] = "+79001234567";
+    b.Inputs[3].AlarmMask = 0x0C;
+    b.Partitions[1].DialUpMask = 0x03;
+    b.NumOfAttemptsCallMain = 7;
+    b.Inputs[2].ZoneType = ZonePerimeter;
+    b.Inputs[2].EvCode = {0x01, 0x34};
+    b.Inputs[7].Flags |= 1;
+    b.PerTestHours = 12;
+    b.Apn = "internet";
+    const Result r =
+        run({"diff", "--labels", writeConfig("a.tk515", a), writeConfig("b.tk515", b)});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out, "Общие — Серийный номер передатчика: SN-1 → Зав. №15\n"
+                     "Постановка/Снятие — Время входа, сек.: 20 → 30\n"
+                     "Постановка/Снятие — Подтверждение о постановке: да → нет\n"
+                     "Телефоны — Телефон 1: — → +79001234567\n"
+                     "Телефоны / Входа 3 — ALARM: — → 3, 4\n"
+                     "Телефоны / Раздела 2 — DialUp: — → 1, 2\n"
+                     "Разное — Количество попыток дозвона: 5 → 7\n"
+                     "Вход 2 — Тип зоны: проходная → периметр\n"
+                     "Вход 2 — Код события: 130 → 134\n"
+                     "Периодический тест — Период, час.: 1 → 12\n"
+                     "Не показывается в окне — Inputs[7].Flags: 32 → 33\n"
+                     "Не показывается в окне — Apn: — → internet\n");
+    EXPECT_EQ(run({"diff", "--labels", writeConfig("c.tk515", a), writeConfig("d.tk515", a)}).out,
+              "");
+}
+
 TEST_F(ToolTest, DiffTakesJsonFiles) {
     std::string inputs;
     for (int n = 0; n <= kInputCount; ++n) {
