@@ -7,7 +7,7 @@ _tk515_options() {
     new | show) echo "--help" ;;
     diff) echo "--labels --help" ;;
     backups) echo "--json --help" ;;
-    export | import) echo "-o --help" ;;
+    export | import | report) echo "-o --help" ;;
     ports) echo "--help" ;;
     read) echo "--port -o --pause --quick --trace --no-backup --help" ;;
     write) echo "--port --verify --pause --quick --trace --no-backup --help" ;;
@@ -24,8 +24,8 @@ _tk515() {
     COMPREPLY=()
 
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "new show export import diff backups ports read \
-write remote-read remote-write --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "new show export import diff report backups ports \
+read write remote-read remote-write --help --version" -- "$cur")
         return 0
     fi
     command="${COMP_WORDS[1]}"

@@ -8,10 +8,13 @@
 #include "cli/terminal.h"
 #include "files/backups.h"
 #include "model/field_table.h"
+#include "sheet/sheet.h"
 #include "tk/version.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +36,7 @@ constexpr const char* kToolHelp =
     "  export ФАЙЛ [-o ВЫХОД]    все поля конфигурации в JSON (без -o: на стандартный вывод)\n"
     "  import ВХОД.json -o ФАЙЛ  записать конфигурацию из JSON поверх заводских значений\n"
     "  diff A B [--labels]       поля, которыми различаются две конфигурации\n"
+    "  report ФАЙЛ -o ЛИСТ.pdf   лист конфигурации для печати (PDF или .html)\n"
     "  backups [--json]          резервные копии прочитанного из передатчиков\n"
     "\n"
     "Значение параметра пишется через пробел или через «=»: -o ФАЙЛ, --output=ФАЙЛ,\n"
@@ -100,6 +104,47 @@ int runDiff(const Arguments& a, std::ostream& out, std::ostream& err) {
         out << line << '\n';
     }
     return lines.empty() ? ExitOk : ExitFailed;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    QString t = QString::fromStdString(text);
+    return t.endsWith(QString::fromStdString(tail), Qt::CaseInsensitive);
+}
+
+int runReport(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const bool asHtml = endsWith(*a.output, ".html") || endsWith(*a.output, ".htm");
+    if (!asHtml && !endsWith(*a.output, ".pdf")) {
+        Failed(err, Shown(*a.output) + ": лист сохраняется в файл .pdf или .html");
+        return ExitUsage;
+    }
+    const auto cfg = LoadOrSay(a.files[0], err);
+    if (!cfg) {
+        return ExitFailed;
+    }
+    // Fonts and page layout want a graphical application; no display is needed.
+    std::unique_ptr<QGuiApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 3;
+        static std::string args[] = {kProgramName, "-platform", "offscreen"};
+        static char* argv[] = {args[0].data(), args[1].data(), args[2].data(), nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return Failed(err, "лист конфигурации строится только в графическом приложении");
+    }
+    const SheetSource source{QFileInfo(QString::fromStdString(a.files[0])).fileName(),
+                             QDateTime::currentDateTime()};
+    const QByteArray bytes = asHtml ? SheetHtml(*cfg, source).toUtf8() : SheetPdf(*cfg, source);
+    if (bytes.isEmpty()) {
+        return Failed(err, Shown(*a.output) + ": лист не построен");
+    }
+    const std::string error =
+        SaveWhole(*a.output, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())));
+    if (!error.empty()) {
+        return Failed(err, error);
+    }
+    out << "Лист конфигурации: " << Shown(*a.output) << '\n';
+    return ExitOk;
 }
 
 std::string shownPath(const QString& path) {
@@ -191,6 +236,17 @@ const Command kCommands[] = {
      "             окно не показывает, - под своим именем в записи\n",
      false,
      runDiff},
+    {"report",
+     {.files = 1, .output = true, .outputRequired = true},
+     "Использование: tk515 report ФАЙЛ -o ЛИСТ.pdf|ЛИСТ.html\n",
+     "\nСтроит лист конфигурации для заказчика: имя файла и дата, серийный номер,\n"
+     "телефон передатчика, комментарии и все настройки по панелям окна с их\n"
+     "подписями (входы выше 4 - если они включены); страницы A4 с заголовком и\n"
+     "номерами. ЛИСТ.pdf - файл PDF, ЛИСТ.html - страница HTML. ФАЙЛ - файл\n"
+     "конфигурации или файл JSON.\n",
+     "",
+     false,
+     runReport},
     {"backups",
      {.json = true},
      "Использование: tk515 backups [--json]\n",

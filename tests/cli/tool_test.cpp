@@ -664,6 +664,88 @@ TEST_F(ToolTest, DiffWithLabelsGivesThePanelsAndCaptions) {
               "");
 }
 
+// ----------------------------------------------------------- report
+
+// What a program of poppler-utils prints about a PDF file.
+std::string poppler(const char* program, const QStringList& args) {
+    QProcess p;
+    p.start(QString::fromLatin1(program), args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+        ADD_FAILURE() << program << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).toStdString();
+}
+
+// The sheet of a factory file and of one with comments and two inputs above 4 switched
+// on: its A4 pages, each with the header and its number, and the window's labels.
+TEST_F(ToolTest, ReportSheetHasItsPagesAndTheLabels) {
+    Configuration site = test::factoryRecord();
+    site.TxSerialNum = cp1251("Зав. №15");
+    site.TxTlfNum = "+79161234567";
+    site.Comments = {cp1251("Склад №2, ул. Лесная"), cp1251("ключи — у охраны")};
+    site.TimeOfInp = 45;
+    site.Inputs[5].Flags |= 1;
+    site.Inputs[8].Flags |= 1;
+    struct Case {
+        Configuration cfg;
+        const char* pages;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+    };
+    const Case cases[] = {
+        {test::factoryRecord(),
+         "3",
+         {"Лист конфигурации передатчика TK 515 Pro", "Файл", "Постановка/Снятие",
+          "Время входа, сек.", "Подтверждение о постановке", "Телефоны / Раздела 4",
+          "Условие ИЛИ для отчета CID DialUP", "Вход 4", "Параметры CID DialUp отчета",
+          "Период, час.", "Страница 1 из 3", "Страница 3 из 3"},
+         {"Вход 5", "Не показывается в окне", "Inputs["}},
+        {site,
+         "4",
+         {"Зав. №15", "+79161234567", "Склад №2, ул. Лесная", "ключи — у охраны", "45", "Вход 5",
+          "Вход 8", "Телефоны / Входа 8", "Страница 4 из 4"},
+         {"Вход 6", "Страница 5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pages);
+        const QString file = writeConfig("site.tk515", c.cfg);
+        const Result r = run({"report", file, "-o", path("sheet.pdf")});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.out.find("Лист конфигурации: "), std::string::npos);
+        const std::string info = poppler("pdfinfo", {path("sheet.pdf")});
+        EXPECT_NE(info.find("Pages:           " + std::string(c.pages) + "\n"), std::string::npos)
+            << info;
+        EXPECT_NE(info.find("Page size:       595 x 842 pts (A4)"), std::string::npos) << info;
+        const std::string text = poppler("pdftotext", {"-layout", path("sheet.pdf"), "-"});
+        for (const std::string& s : c.holds) {
+            EXPECT_NE(text.find(s), std::string::npos) << s;
+        }
+        for (const std::string& s : c.lacks) {
+            EXPECT_EQ(text.find(s), std::string::npos) << s;
+        }
+        // Every page has the header with the file's name.
+        std::size_t headers = 0;
+        for (std::size_t at = 0;
+             (at = text.find("TK 515 Pro — site.tk515", at)) != std::string::npos; ++at) {
+            ++headers;
+        }
+        EXPECT_EQ(std::to_string(headers), c.pages);
+    }
+    // The same sheet as HTML; a name that is neither is refused.
+    const QString file = writeConfig("site.tk515", site);
+    ASSERT_EQ(run({"report", file, "-o", path("sheet.html")}).code, 0);
+    const Bytes page = test::readBytes(path("sheet.html"));
+    const QString html = QString::fromUtf8(QByteArray(reinterpret_cast<const char*>(page.data()),
+                                                      static_cast<qsizetype>(page.size())));
+    EXPECT_TRUE(html.contains("Время входа, сек."));
+    EXPECT_TRUE(html.contains("Склад №2, ул. Лесная"));
+    const Result wrong = run({"report", file, "-o", path("sheet.txt")});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_NE(wrong.err.find("лист сохраняется в файл .pdf или .html"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(path("sheet.txt")));
+}
+
 TEST_F(ToolTest, DiffTakesJsonFiles) {
     std::string inputs;
     for (int n = 0; n <= kInputCount; ++n) {
