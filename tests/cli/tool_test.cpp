@@ -1,9 +1,12 @@
 // The real tk515 program, run as a user runs it.
 #include "cli_support.h"
+#include "files/backups.h"
+#include "files/settings.h"
 #include "small_fs.h"
 #include "tk/version.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -602,9 +605,12 @@ TEST_F(ToolTest, ShowOfAConfiguredFile) {
     }
     for (const char* line :
          {"1: +79001234567", "2: —", "Активированные входы 5–64: 5, 13", "Склад №2, ул. Лесная",
-          "ключи — у охраны", "Серийный номер передатчика: Зав. №15", "Alarm: 3, 4"}) {
+          "ключи — у охраны", "Серийный номер передатчика: Зав. №15", "Alarm: 3, 4", "Вход № 5",
+          "Вход № 13", "Номер входа: 013"}) {
         EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
     }
+    // Inputs above 4 that are not activated are not shown.
+    EXPECT_EQ(std::find(shown.begin(), shown.end(), "Вход № 6"), shown.end());
 }
 
 // ----------------------------------------------------------- diff
@@ -662,6 +668,51 @@ TEST_F(ToolTest, DiffWithLabelsGivesThePanelsAndCaptions) {
                      "Не показывается в окне — Apn: — → internet\n");
     EXPECT_EQ(run({"diff", "--labels", writeConfig("c.tk515", a), writeConfig("d.tk515", a)}).out,
               "");
+}
+
+// ----------------------------------------------------------- backups
+
+// The store's copies as tk515 backups lists them: newest first, unreadable files marked.
+TEST_F(ToolTest, BackupsListsTheCopiesNewestFirst) {
+    const QString root = path("store");
+    storeBackupFolder(root);
+    const QDateTime when(QDate(2026, 12, 8), QTime(17, 42, 5));
+    Configuration read = test::factoryRecord();
+    read.TxSerialNum = "SN-7";
+    AddReadComment(read, ReadOrigin{BackupKind::Read, false, "/dev/ttyUSB0", when});
+    ASSERT_TRUE(KeepBackup(root, read, when).ok());
+    Configuration before = test::factoryRecord();
+    before.TxTlfNum = "+79161234567";
+    AddReadComment(before,
+                   ReadOrigin{BackupKind::BeforeWrite, true, "+79161234567", when.addSecs(60)});
+    ASSERT_TRUE(KeepBackup(root, before, when.addSecs(60)).ok());
+    test::writeText(root + "/SN-7/2026-01-01_00-00-00.tk515", "not a configuration");
+
+    const Result r = run({"backups"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Папка резервных копий: " + root.toStdString() + "\n" +
+                  "2026-12-08 17:43:05  +79161234567  перед записью, телефон +79161234567  " +
+                  root.toStdString() + "/+79161234567/2026-12-08_17-43-05.tk515\n" +
+                  "2026-12-08 17:42:05  SN-7  чтение, порт /dev/ttyUSB0  " + root.toStdString() +
+                  "/SN-7/2026-12-08_17-42-05.tk515\n" +
+                  "2026-01-01 00:00:00  SN-7  не читается (повреждён или не файл "
+                  "конфигурации)  " +
+                  root.toStdString() + "/SN-7/2026-01-01_00-00-00.tk515\n");
+    const Result j = run({"backups", "--json"});
+    ASSERT_EQ(j.code, 0) << j.err;
+    const QJsonObject doc = test::parseObject(j.out);
+    EXPECT_EQ(doc["folder"].toString(), root);
+    const QJsonArray list = doc["backups"].toArray();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].toObject()["kind"].toString(), "before-write");
+    EXPECT_EQ(list[0].toObject()["telephone"].toString(), "+79161234567");
+    EXPECT_EQ(list[0].toObject()["time"].toString(), "2026-12-08T17:43:05");
+    EXPECT_EQ(list[1].toObject()["kind"].toString(), "read");
+    EXPECT_EQ(list[1].toObject()["port"].toString(), "/dev/ttyUSB0");
+    EXPECT_EQ(list[1].toObject()["transmitter"].toString(), "SN-7");
+    EXPECT_TRUE(list[2].toObject()["unreadable"].toBool());
+    EXPECT_FALSE(list[2].toObject().contains("kind"));
 }
 
 // ----------------------------------------------------------- report
