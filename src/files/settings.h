@@ -2,7 +2,8 @@
 // application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
 // port's name (value "pr"), the choice of the quick exchange ("quick"), the folder the
 // file dialogs last used ("LastFolder") and the files last opened or saved
-// ("RecentFiles") and the backup folder ("BackupFolder").
+// ("RecentFiles"), the backup folder ("BackupFolder") and the window's two checks
+// around a write ("BackupBeforeWrite", "VerifyAfterWrite").
 #pragma once
 
 #include <QString>
@@ -48,5 +49,15 @@ bool reregQuick();
 
 // Stores the choice of the quick exchange, as wrreg does the port name.
 void wrregQuick(bool quick);
+
+// Whether the window reads and keeps the transmitter's configuration before a write
+// ("Сохранять копию передатчика перед записью"): true unless false is stored.
+bool reregBackupBeforeWrite();
+void wrregBackupBeforeWrite(bool on);
+
+// Whether the window reads the blocks back after a write and compares them
+// ("Проверять запись чтением"): false unless true is stored.
+bool reregVerifyAfterWrite();
+void wrregVerifyAfterWrite(bool on);
 
 } // namespace tk

@@ -2,12 +2,14 @@
 // another, the listing and the pruning.
 #include "files/backups.h"
 #include "files/format.h"
+#include "files/settings.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
 #include "test_support.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -208,6 +210,30 @@ TEST_F(Store, PruningKeepsAYearAndTheNewestOfEachTransmitter) {
         EXPECT_EQ(QFile::exists(paths[i]), copies[i].kept) << paths[i].toStdString();
     }
     EXPECT_TRUE(QFile::exists(foreign));
+}
+
+// The store's folder and the window's two choices around a write, as stored (the test
+// main points the settings into a scratch folder).
+TEST(StoredSettings, BackupFolderAndTheChecksAroundAWrite) {
+    QSettings("tkcnt", "tkgps").clear();
+    EXPECT_EQ(BackupFolder(), DefaultBackupFolder());
+    EXPECT_TRUE(DefaultBackupFolder().endsWith("/backups"));
+    EXPECT_TRUE(reregBackupBeforeWrite());
+    EXPECT_FALSE(reregVerifyAfterWrite());
+    storeBackupFolder("/srv/copies");
+    wrregBackupBeforeWrite(false);
+    wrregVerifyAfterWrite(true);
+    EXPECT_EQ(BackupFolder(), "/srv/copies");
+    EXPECT_FALSE(reregBackupBeforeWrite());
+    EXPECT_TRUE(reregVerifyAfterWrite());
+    // Anything but the other choice reads as the default.
+    QSettings("tkcnt", "tkgps").setValue("BackupBeforeWrite", "maybe");
+    QSettings("tkcnt", "tkgps").setValue("VerifyAfterWrite", 1.5);
+    EXPECT_TRUE(reregBackupBeforeWrite());
+    EXPECT_FALSE(reregVerifyAfterWrite());
+    storeBackupFolder("");
+    EXPECT_EQ(BackupFolder(), DefaultBackupFolder());
+    QSettings("tkcnt", "tkgps").clear();
 }
 
 } // namespace
