@@ -2,8 +2,8 @@
 
 #include "files/fileio.h"
 #include "files/format.h"
+#include "files/recordtext.h"
 #include "files/settings.h"
-#include "model/cp1251.h"
 #include "model/defaults.h"
 
 #include <fcntl.h>
@@ -60,14 +60,9 @@ std::optional<std::pair<QDateTime, int>> timeOfName(const QString& name) {
 Text lossyCp1251(const QString& text) {
     Text out;
     for (const QChar c : text) {
-        const auto b = utf8ToCp1251(QString(c).toStdString());
-        out += b && b->size() == 1 ? *b : Text("?");
+        out += toRecordText(QString(c)).value_or(Text("?"));
     }
     return out;
-}
-
-QString fromCp1251(const Text& t) {
-    return QString::fromStdString(cp1251ToUtf8(t));
 }
 
 QString safeName(const QString& name) {
@@ -97,7 +92,7 @@ Text ReadComment(const ReadOrigin& origin) {
 }
 
 std::optional<ReadOrigin> ParseReadComment(const Text& line) {
-    const QRegularExpressionMatch m = commentExpression().match(fromCp1251(line));
+    const QRegularExpressionMatch m = commentExpression().match(fromRecordText(line));
     if (!m.hasMatch()) {
         return std::nullopt;
     }
@@ -128,7 +123,7 @@ QString BackupFolder() {
 
 QString TransmitterFolderName(const Configuration& cfg) {
     for (const Text* id : {&cfg.TxSerialNum, &cfg.TxTlfNum}) {
-        const QString name = safeName(fromCp1251(*id).trimmed());
+        const QString name = safeName(fromRecordText(*id).trimmed());
         if (!name.isEmpty() && name.count(u'_') < name.size()) {
             return name;
         }
