@@ -358,6 +358,22 @@ private slots:
         QVERIFY(steps_.isEmpty());
     }
 
+    void aDoorThatRunsTheChangeTwiceGetsOneSetOfRefusals() {
+        // An editor may try a change on a copy first and then run it on the record.
+        InputTablePanel panel(record_, [this](const QString&, const InputTableModel::Change& c) {
+            Configuration trial = record_;
+            c(trial);
+            return c(record_);
+        });
+        QVERIFY(!panel.model().setColumn({rowOf(5), rowOf(6)}, col(InputColumn::Partition),
+                                         QStringLiteral("7")));
+        QCOMPARE(panel.model().lastRefusals().size(), 2);
+        QVERIFY(
+            panel.model().setColumn({rowOf(5)}, col(InputColumn::Partition), QStringLiteral("2")));
+        QCOMPARE(input(5).Partition, 2);
+        QVERIFY(panel.model().lastRefusals().isEmpty());
+    }
+
     void aChangeBehindThePanelIsShown() {
         QApplication::clipboard()->setText(QStringLiteral("x\n"));
         goTo(5, InputColumn::Partition);
