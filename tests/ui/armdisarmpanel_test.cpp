@@ -14,10 +14,8 @@ using namespace tk;
 using tk::test::captionFits;
 using Answer = Prompts::Answer;
 
-class ArmDisarmPanelTest : public QObject {
+class ArmDisarmPanelTest : public test::WindowCase {
     Q_OBJECT
-
-    test::PanelFixture f_;
 
     QLineEdit* edit(const char* name) { return f_.get<QLineEdit>(name); }
     QLineEdit* digit(int k) {
@@ -50,7 +48,6 @@ class ArmDisarmPanelTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void init() {
         f_.open();
         f_.click("Постановка/Снятие");

@@ -1,9 +1,9 @@
 // The telephone dialog, the about box and the message boxes and file dialogs of the
 // file commands, through their real widgets.
+#include "panel_support.h"
 #include "ui/aboutbox.h"
 #include "ui/qtprompts.h"
 #include "ui/telephonedialog.h"
-#include "window_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,7 +55,7 @@ void clickButton(QWidget& box, const QString& text) {
 
 } // namespace
 
-class DialogsTest : public QObject {
+class DialogsTest : public test::WindowCase {
     Q_OBJECT
 
     QWidget owner_;
@@ -73,8 +73,6 @@ class DialogsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { installFontSubstitutes(); }
-
     void cleanup() { dialog_.reset(); }
 
     void telephoneDialogControls() {

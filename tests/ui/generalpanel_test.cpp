@@ -13,10 +13,8 @@ using namespace tk;
 using tk::test::captionFits;
 using Answer = Prompts::Answer;
 
-class GeneralPanelTest : public QObject {
+class GeneralPanelTest : public test::WindowCase {
     Q_OBJECT
-
-    test::PanelFixture f_;
 
     QLineEdit* serial() { return f_.get<QLineEdit>("Panel000TxSerialNumEd"); }
     QLineEdit* telephone() { return f_.get<QLineEdit>("Panel000TxTlfNumEd"); }
@@ -47,7 +45,6 @@ class GeneralPanelTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void init() { f_.open(); }
     void cleanup() { f_.close(); }
 

@@ -1,16 +1,26 @@
-// Shared by the settings panel tests: the window as the program builds it, active
-// so that the focus moves as for a user, and small helpers to type, click and save.
+// The ground every window test stands on: one scratch folder for the test program
+// (the home, the settings store and the program folder inside it), scripted prompts,
+// the window as the program builds it, active so that the focus moves as for a user,
+// small helpers to type, click and save, and configuration files written and read.
 #pragma once
 
 #include "files/format.h"
+#include "model/defaults.h"
 #include "window_support.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QObject>
 
 #include <memory>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace tk::test {
 
@@ -31,6 +41,43 @@ inline void keyText(QWidget* w, const QString& text) {
     }
 }
 
+// Writes `content` as the whole file at `path`.
+inline bool writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+// The file the writer makes of `cfg`; empty when it refuses the record.
+inline QByteArray fileBytes(Configuration cfg) {
+    std::vector<std::uint8_t> bytes;
+    if (tk::wrfile(cfg, bytes) != FileWriteError::None) {
+        return {};
+    }
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+inline bool writeFile(const QString& path, const Configuration& cfg) {
+    const QByteArray content = fileBytes(cfg);
+    return !content.isEmpty() && writeFile(path, content);
+}
+
+// The configuration in the file at `path`, decoded over the factory record; nothing
+// when the file cannot be read or is no configuration file.
+inline std::optional<Configuration> readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray data = f.readAll();
+    Configuration cfg;
+    tk::setdefault(cfg);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
+        return std::nullopt;
+    }
+    return cfg;
+}
+
 class PanelFixture {
 public:
     QTemporaryDir scratch;
@@ -38,6 +85,7 @@ public:
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> app;
 
+    // The home, the settings store and the program folder, inside the scratch folder.
     bool prepare() {
         if (!scratch.isValid()) {
             return false;
@@ -47,14 +95,30 @@ public:
         return QDir().mkpath(program);
     }
 
-    // A new window, shown and active, with the general panel.
-    void open() {
+    // Empties the program folder: the generated names start again from Object1.
+    bool emptyProgramFolder() {
+        return QDir(program).removeRecursively() && QDir().mkpath(program);
+    }
+
+    // A new window as the program builds it, over new prompts, not shown yet.
+    MainWindow& create() {
         prompts = ScriptedPrompts{};
         app = std::make_unique<AppWindows>(createWindows(program, &prompts));
+        return window();
+    }
+    // Shows the window and waits until it is on the screen and active.
+    void show() {
         window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
     }
+    // A new window, shown and active, with the general panel.
+    void open() {
+        create();
+        show();
+    }
+    // Closes the window as the program ends, answering No to saving.
     void close() {
         prompts.answers = {Prompts::Answer::No};
         app.reset();
@@ -64,6 +128,9 @@ public:
     Configuration& record() { return window().panelContext().record(); }
     bool changed() { return window().document().ConfigChanged(); }
     QTreeWidget& tree() { return *child<QTreeWidget>(window(), "TreeView1"); }
+    QString statusPanel(int i) {
+        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
+    }
 
     template <class T = QWidget> T* get(const char* name) { return child<T>(window(), name); }
 
@@ -88,7 +155,7 @@ public:
         child<QAction>(window(), "Save1")->trigger();
     }
 
-    // The configuration the file at `path` holds.
+    // The configuration the file at `path` holds, read as the program opens it.
     static Configuration fileRecord(const QString& path) {
         Configuration cfg;
         const StatusCode status = openf(cfg, QFile::encodeName(path).toStdString());
@@ -96,6 +163,35 @@ public:
             qWarning("cannot read %s back", qPrintable(path));
         }
         return cfg;
+    }
+};
+
+// The base of every window and dialog test: the fixture, prepared once for the test
+// program with the fonts the program's windows use, and the names the cases use for
+// its parts.
+class WindowCase : public QObject {
+    Q_OBJECT
+
+protected:
+    PanelFixture f_;
+    QTemporaryDir& scratch_ = f_.scratch;
+    const QString& program_ = f_.program;
+    ScriptedPrompts& prompts_ = f_.prompts;
+    std::unique_ptr<AppWindows>& app_ = f_.app;
+
+    MainWindow& window() { return f_.window(); }
+    Configuration& record() { return f_.record(); }
+    bool changed() { return f_.changed(); }
+    bool fillGuard() { return window().panelContext().fillGuard(); }
+    QTreeWidget& tree() { return f_.tree(); }
+    QString statusPanel(int i) { return f_.statusPanel(i); }
+    void open() { f_.open(); }
+    void click(const char* nodeText) { f_.click(nodeText); }
+
+private slots:
+    void initTestCase() {
+        installFontSubstitutes();
+        QVERIFY(f_.prepare());
     }
 };
 
