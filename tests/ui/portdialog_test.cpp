@@ -71,7 +71,6 @@ private slots:
         PortDialog& d = *dialog_;
         QCOMPARE(d.objectName(), QStringLiteral("TForm4"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Параметры порта"));
-        QCOMPARE(d.size(), QSize(305, 159));
         QVERIFY(d.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(d.isModal());
