@@ -49,38 +49,19 @@ private slots:
     void cleanup() { f_.close(); }
 
     void controlsStandAsGiven_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("pixels");
-        QTest::addColumn<bool>("bold");
-        const auto row = [](const char* name, const char* text, int px, bool b) {
-            QTest::newRow(name) << QByteArray(name) << QString::fromUtf8(text) << px << b;
-        };
-        row("Panel000Label1", "Серийный номер передатчика: ", 13, true);
-        row("Panel000TxSerialNumEd", "", 13, true);
-        row("Panel000TxTlfNumLabel", "Телефон передатчика:", 13, true);
-        row("Panel000TxTlfNumEd", "", 13, true);
-        row("Panel000TxVerLabel", "Версия передатчика:   ", 13, true);
-        row("Panel000Label3", "Комментарии:", 13, true);
-        row("Panel000CommentsMemo", "", 13, false);
+        test::PanelFixture::controlTable({
+            {"Panel000Label1", "Серийный номер передатчика: ", 13, true},
+            {"Panel000TxSerialNumEd", "", 13, true},
+            {"Panel000TxTlfNumLabel", "Телефон передатчика:", 13, true},
+            {"Panel000TxTlfNumEd", "", 13, true},
+            {"Panel000TxVerLabel", "Версия передатчика:   ", 13, true},
+            {"Panel000Label3", "Комментарии:", 13, true},
+            {"Panel000CommentsMemo", "", 13, false},
+        });
     }
 
     void controlsStandAsGiven() {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, text);
-        QFETCH(int, pixels);
-        QFETCH(bool, bold);
-        QWidget* w = f_.get(name.constData());
-        QVERIFY(w != nullptr);
-        QCOMPARE(w->font().pixelSize(), pixels);
-        QCOMPARE(w->font().bold(), bold);
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            QCOMPARE(label->text(), text);
-            QVERIFY2(captionFits(label), name.constData());
-        }
-        // The whole panel fits the window at its default size.
-        QVERIFY(w->geometry().right() < f_.get("Panel000")->width());
-        QVERIFY(w->geometry().bottom() < f_.get("Panel000")->height());
+        f_.controlStandsAsGiven("Panel000");
         auto* title = f_.get<QLabel>("Panel000Label0");
         QCOMPARE(title->text(), QStringLiteral("Общие настройки"));
         QCOMPARE(title->font().pixelSize(), 21);

@@ -11,12 +11,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -76,6 +78,12 @@ inline std::optional<Configuration> readFile(const QString& path) {
         return std::nullopt;
     }
     return cfg;
+}
+
+// True when the text fits its label: nothing of the caption is cut off.
+inline bool captionFits(const QWidget* w) {
+    return w->width() >= w->sizeHint().width() &&
+           w->geometry().right() < w->parentWidget()->width();
 }
 
 class PanelFixture {
@@ -155,6 +163,49 @@ public:
         child<QAction>(window(), "Save1")->trigger();
     }
 
+    // A table of a panel's controls: the name, the text shown, the font's pixel size and
+    // weight, one row a control.
+    struct Control {
+        const char* name;
+        const char* text;
+        int pixels;
+        bool bold;
+    };
+    static void controlTable(std::initializer_list<Control> controls) {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        for (const Control& c : controls) {
+            QTest::newRow(c.name) << QByteArray(c.name) << QString::fromUtf8(c.text) << c.pixels
+                                  << c.bold;
+        }
+    }
+    // The control of the table's current row stands as given: on show in `panel` and
+    // inside it, in its font, with its text, the caption whole.
+    void controlStandsAsGiven(const char* panel) {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, text);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        QWidget* w = get(name.constData());
+        QVERIFY(w != nullptr && w->isVisible());
+        QCOMPARE(w->font().pixelSize(), pixels);
+        QCOMPARE(w->font().bold(), bold);
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            QCOMPARE(label->text(), text);
+            QVERIFY2(captionFits(label), name.constData());
+        } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
+            QCOMPARE(box->text(), text);
+            QVERIFY2(captionFits(box), name.constData());
+        } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+            QCOMPARE(line->text(), text);
+        }
+        // The whole panel fits the window at its default size.
+        QVERIFY(w->geometry().right() < get(panel)->width());
+        QVERIFY(w->geometry().bottom() < get(panel)->height());
+    }
+
     // The configuration the file at `path` holds, read as the program opens it.
     static Configuration fileRecord(const QString& path) {
         Configuration cfg;
@@ -194,11 +245,5 @@ private slots:
         QVERIFY(f_.prepare());
     }
 };
-
-// True when the text fits its label: nothing of the caption is cut off.
-inline bool captionFits(const QWidget* w) {
-    return w->width() >= w->sizeHint().width() &&
-           w->geometry().right() < w->parentWidget()->width();
-}
 
 } // namespace tk::test
