@@ -1,11 +1,12 @@
 // The ground every window test stands on: one scratch folder for the test program
 // (the home, the settings store and the program folder inside it), scripted prompts,
 // the window as the program builds it, active so that the focus moves as for a user,
-// small helpers to type, click and save, and configuration files written and read.
+// small helpers to type, click and save (configuration files are written and read
+// through record_files.h).
 #pragma once
 
 #include "files/format.h"
-#include "model/defaults.h"
+#include "record_files.h"
 #include "window_support.h"
 
 #include <QAbstractButton>
@@ -20,9 +21,6 @@
 
 #include <initializer_list>
 #include <memory>
-#include <optional>
-#include <span>
-#include <vector>
 
 namespace tk::test {
 
@@ -41,43 +39,6 @@ inline void keyText(QWidget* w, const QString& text) {
         QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, ch, Qt::NoModifier);
         i += len - 1;
     }
-}
-
-// Writes `content` as the whole file at `path`.
-inline bool writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-// The file the writer makes of `cfg`; empty when it refuses the record.
-inline QByteArray fileBytes(Configuration cfg) {
-    std::vector<std::uint8_t> bytes;
-    if (tk::wrfile(cfg, bytes) != FileWriteError::None) {
-        return {};
-    }
-    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
-}
-
-inline bool writeFile(const QString& path, const Configuration& cfg) {
-    const QByteArray content = fileBytes(cfg);
-    return !content.isEmpty() && writeFile(path, content);
-}
-
-// The configuration in the file at `path`, decoded over the factory record; nothing
-// when the file cannot be read or is no configuration file.
-inline std::optional<Configuration> readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QByteArray data = f.readAll();
-    Configuration cfg;
-    tk::setdefault(cfg);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
-        return std::nullopt;
-    }
-    return cfg;
 }
 
 // True when the text fits its label: nothing of the caption is cut off.
