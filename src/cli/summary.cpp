@@ -78,25 +78,29 @@ void telephoneList(const Configuration& c, Lines& out) {
     }
 }
 
-// Input n as the inputs panel shows it, with the labels of the field table, and the
-// telephones its reports go to.
+// Input n as the window shows it, with the labels of the field table: inputs 1..4 with
+// the telephones their reports go to.
 void input(const Configuration& c, int n, Lines& out) {
     const Input& in = c.Inputs[static_cast<std::size_t>(n)];
     out.item("Вход № " + std::to_string(n), "");
     std::string group;
+    // Inputs 1..4 by the inputs panel, those above by their row of the table of inputs.
+    const FieldPlace place = n <= kBaseInputs ? FieldPlace::Input : FieldPlace::InputTable;
     for (const FieldRow& row : FieldTable()) {
-        if (row.place != FieldPlace::Input || row.index != n) {
+        if (row.place != place || row.index != n) {
             continue;
         }
-        if (row.group != group) {
+        if (place == FieldPlace::Input && row.group != group) {
             group = row.group;
             out.item(group + ":", "", 2);
         }
         out.item(row.caption + ": ", TerminalText(row.value(c), kShownChars),
                  group.empty() ? 2 : 3);
     }
-    out.item("CID DialUp: ", telephones(in.DialUpMask), 2);
-    out.item("Alarm: ", telephones(in.AlarmMask), 2);
+    if (place == FieldPlace::Input) {
+        out.item("CID DialUp: ", telephones(in.DialUpMask), 2);
+        out.item("Alarm: ", telephones(in.AlarmMask), 2);
+    }
 }
 
 void inputs(const Configuration& c, Lines& out) {

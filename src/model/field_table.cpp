@@ -2,12 +2,14 @@
 
 #include "model/cp1251.h"
 #include "model/input_rules.h"
+#include "model/input_table.h"
 #include "model/options_rules.h"
 #include "model/packing.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace tk {
@@ -191,7 +193,7 @@ void telephoneList(Table& t) {
         t, events, 0, panel, "Периодический тест, Alarm", "SysEvPtAlarmMask",
         [](const Configuration& c) { return c.SysEvPtAlarmMask; },
         takeMember(&Configuration::SysEvPtAlarmMask));
-    for (int n = 1; n <= kInputCount; ++n) {
+    for (int n = 1; n <= kBaseInputs; ++n) {
         const std::string in = indexed("Inputs", at(n));
         const std::string inputPanel = "Телефоны / Входа " + std::to_string(n);
         maskRow(
@@ -239,8 +241,13 @@ void input(Table& t, int n) {
             place, n, panel, group, caption, std::move(fields),
             [n, shown](const Configuration& c) { return shown(c.Inputs[at(n)]); }, std::move(take));
     };
-    row("", "Тип зоны", {in + ".ZoneType"}, ZoneTypeName, takeInput(n, &Input::ZoneType));
-    row("", "Контакты входа", {in + ".ZoneType", in + ".Flags"}, ContactTypeName,
+    row(
+        "", "Тип зоны", {in + ".ZoneType"},
+        [](const Input& i) { return std::string(ZoneTypeCaption(i)); },
+        takeInput(n, &Input::ZoneType));
+    row(
+        "", "Контакты входа", {in + ".ZoneType", in + ".Flags"},
+        [](const Input& i) { return std::string(ContactTypeCaption(i)); },
         [n](Configuration& to, const Configuration& from) {
             to.Inputs[at(n)].ZoneType = from.Inputs[at(n)].ZoneType;
             to.Inputs[at(n)].Flags = from.Inputs[at(n)].Flags;
@@ -260,6 +267,43 @@ void input(Table& t, int n) {
     row(report, "Номер входа", {in + ".InpNum[0]", in + ".InpNum[1]"}, InpNumDigits,
         takeInput(n, &Input::InpNum));
     row(report, "Номер раздела", {in + ".PartNum"}, PartNumDigits, takeInput(n, &Input::PartNum));
+}
+
+// Input n (5..64) in the table of inputs: a row, its cells as the table shows them.
+void tableInput(Table& t, int n) {
+    const std::string in = indexed("Inputs", at(n)) + ".";
+    const auto both = [n](Configuration& to, const Configuration& from) {
+        to.Inputs[at(n)].ZoneType = from.Inputs[at(n)].ZoneType;
+        to.Inputs[at(n)].Flags = from.Inputs[at(n)].Flags;
+    };
+    const std::tuple<InputColumn, std::vector<std::string>, Take> columns[] = {
+        {InputColumn::Active, {in + "Flags"}, takeInput(n, &Input::Flags)},
+        {InputColumn::ZoneType, {in + "ZoneType"}, takeInput(n, &Input::ZoneType)},
+        {InputColumn::Contacts, {in + "ZoneType", in + "Flags"}, both},
+        {InputColumn::Siren, {in + "Flags"}, takeInput(n, &Input::Flags)},
+        {InputColumn::Partition, {in + "Partition"}, takeInput(n, &Input::Partition)},
+        {InputColumn::ObjNum, {in + "ObjNum[0]", in + "ObjNum[1]"}, takeInput(n, &Input::ObjNum)},
+        {InputColumn::EvCode, {in + "EvCode[0]", in + "EvCode[1]"}, takeInput(n, &Input::EvCode)},
+        {InputColumn::AlarmCalls, {in + "AlarmMask"}, takeInput(n, &Input::AlarmMask)},
+        {InputColumn::AlarmSms, {in + "AlarmSMSText"}, takeInput(n, &Input::AlarmSMSText)},
+        {InputColumn::RestoreSms, {in + "RestoreSMSText"}, takeInput(n, &Input::RestoreSMSText)},
+    };
+    for (const auto& [column, fields, take] : columns) {
+        Get get = [n, column = column](const Configuration& c) {
+            std::string cell = InputCellText(c, n, column);
+            if (column == InputColumn::AlarmCalls) {
+                // A mask's bits beyond the telephones, as the grids' rows show them.
+                const std::string mask = maskText(c.Inputs[at(n)].AlarmMask);
+                const std::size_t beyond = mask.find(" (+0x");
+                if (beyond != std::string::npos) {
+                    cell += mask.substr(beyond);
+                }
+            }
+            return cell.empty() ? std::string(kNoValue) : cell;
+        };
+        t.shown(FieldPlace::InputTable, n, "Входы 5–64", "Вход " + std::to_string(n),
+                std::string(InputColumnCaption(column)), fields, std::move(get), take);
+    }
 }
 
 void periodicTest(Table& t) {
@@ -320,26 +364,38 @@ void hiddenFields(Table& t) {
     }
     t.hiddenText("ArmSMSText", &Configuration::ArmSMSText);
     t.hiddenText("DisarmSMSText", &Configuration::DisarmSMSText);
+    // Element 0 is stored nowhere and shown by no panel; the table of inputs 5..64
+    // shows neither their DialUp mask (not stored) nor the report's input and
+    // partition numbers; no panel shows the SMS texts of inputs 1..4.
     for (int n = 0; n <= kInputCount; ++n) {
+        const bool none = n == 0;
+        const bool table = n > kBaseInputs;
         hiddenInputNumber(t, n, "Flags", &Input::Flags);
         hiddenInputNumber(t, n, "RepFlags", &Input::RepFlags);
-        if (n == 0) {
-            // Element 0 is stored nowhere and shown by no panel.
+        if (none || table) {
             hiddenInputNumber(t, n, "DialUpMask", &Input::DialUpMask);
+        }
+        if (none) {
             hiddenInputNumber(t, n, "AlarmMask", &Input::AlarmMask);
         }
         hiddenInputNumber(t, n, "Raw4", &Input::Raw4);
         hiddenInputNumber(t, n, "Raw6", &Input::Raw6);
         hiddenInputNumber(t, n, "Raw8", &Input::Raw8);
         hiddenInputNumber(t, n, "Raw10", &Input::Raw10);
-        hiddenInputText(t, n, "AlarmSMSText", &Input::AlarmSMSText);
-        hiddenInputText(t, n, "RestoreSMSText", &Input::RestoreSMSText);
-        if (n == 0) {
+        if (!table) {
+            hiddenInputText(t, n, "AlarmSMSText", &Input::AlarmSMSText);
+            hiddenInputText(t, n, "RestoreSMSText", &Input::RestoreSMSText);
+        }
+        if (none) {
             hiddenInputNumber(t, n, "ZoneType", &Input::ZoneType);
             hiddenInputPair(t, n, "ObjNum", &Input::ObjNum);
             hiddenInputPair(t, n, "EvCode", &Input::EvCode);
+        }
+        if (none || table) {
             hiddenInputPair(t, n, "InpNum", &Input::InpNum);
             hiddenInputNumber(t, n, "PartNum", &Input::PartNum);
+        }
+        if (none) {
             hiddenInputNumber(t, n, "Partition", &Input::Partition);
         }
     }
@@ -385,8 +441,11 @@ std::vector<FieldRow> build() {
     armDisarm(t);
     telephoneList(t);
     other(t);
-    for (int n = 1; n <= kInputCount; ++n) {
+    for (int n = 1; n <= kBaseInputs; ++n) {
         input(t, n);
+    }
+    for (int n = kFirstTableInput; n <= kLastTableInput; ++n) {
+        tableInput(t, n);
     }
     periodicTest(t);
     hiddenFields(t);
@@ -406,7 +465,7 @@ std::string TelephoneListText(std::int32_t mask) {
 }
 
 std::string FieldRow::label() const {
-    return panel + " — " + caption;
+    return panel + " — " + (place == FieldPlace::InputTable ? group + ", " : "") + caption;
 }
 
 std::string FieldDifference::text() const {

@@ -25,7 +25,8 @@ enum class FieldPlace {
     InputTelephones, // "Телефоны" / "Входа n"
     PartitionTelephones, // "Телефоны" / "Постановки/Снятия" / "Раздела p"
     Other,               // "Разное"
-    Input,               // "Входы" / "Вход n"
+    Input,               // "Входы" / "Вход n" (inputs 1..4)
+    InputTable,          // "Входы 5–64": row n, a column of the table
     PeriodicTest, // "Системные события" / "Периодический тест"
     Hidden,       // shown by no panel
 };
@@ -37,7 +38,9 @@ struct FieldRow {
     FieldPlace place;
     int index = 0; // input n (1..64) or partition p (1..4) of the place, else 0
     std::string panel; // "Постановка/Снятие", "Вход 3", "Телефоны / Входа 3"
-    std::string group; // a heading inside the panel ("Параметры CID DialUp отчета"), or ""
+    // A heading inside the panel ("Параметры CID DialUp отчета"; the table's row,
+    // "Вход 7"), or "".
+    std::string group;
     std::string caption; // "Время входа, сек."
     // The record fields the value is shown from, by their JSON names ("TimeOfInp",
     // "Inputs[3].ZoneType"). A row of a hidden field names that field alone.
@@ -48,7 +51,7 @@ struct FieldRow {
     // from some bits of a field takes the whole field).
     std::function<void(Configuration& to, const Configuration& from)> take;
 
-    // "Постановка/Снятие — Время входа, сек."
+    // "Постановка/Снятие — Время входа, сек.", "Входы 5–64 — Вход 7, Тип зоны"
     std::string label() const;
 };
 

@@ -347,14 +347,4 @@ void SetPartition(Input& in, int p) {
     in.PartNum = p & 0xFF;
 }
 
-std::string ZoneTypeName(const Input& in) {
-    const int item = ZoneItemOf(in.ZoneType);
-    return item == kNoItem ? std::string("не выбран") : std::string(ZoneItemText(item));
-}
-
-std::string ContactTypeName(const Input& in) {
-    return std::string(
-        ContactItems(ContactListFor(in.ZoneType))[static_cast<std::size_t>(ContactItemOf(in))]);
-}
-
 } // namespace tk

@@ -122,11 +122,6 @@ void ChooseZoneType(Input& in, int item, int inputNumber);
 // Chooses contact item i of the list shown.
 void ChooseContactType(Input& in, ContactList list, int item);
 
-// The names of the zone type and the contact type the panel shows for an input
-// ("не выбран" when no zone-type bit is set).
-std::string ZoneTypeName(const Input& in);
-std::string ContactTypeName(const Input& in);
-
 bool HasSiren(const Input& in);
 void SetSiren(Input& in, bool on);
 

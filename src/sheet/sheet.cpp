@@ -43,8 +43,7 @@ bool onSheet(const FieldRow& row, const Configuration& cfg) {
         f == std::vector<std::string>{"TxSerialNum"} || f == std::vector<std::string>{"TxTlfNum"}) {
         return false;
     }
-    if ((row.place == FieldPlace::Input || row.place == FieldPlace::InputTelephones) &&
-        row.index > kBaseInputs) {
+    if (row.place == FieldPlace::InputTable) {
         return (cfg.Inputs[static_cast<std::size_t>(row.index)].Flags & 1) != 0;
     }
     return true;

@@ -18,8 +18,8 @@ TEST_P(InputSummary, NamesAsTheInputsPanelShowsThem) {
     Input in;
     in.ZoneType = GetParam().zoneType;
     in.Flags = GetParam().flags;
-    EXPECT_EQ(ZoneTypeName(in), GetParam().zone);
-    EXPECT_EQ(ContactTypeName(in), GetParam().contacts);
+    EXPECT_EQ(ZoneTypeCaption(in), GetParam().zone);
+    EXPECT_EQ(ContactTypeCaption(in), GetParam().contacts);
 }
 
 INSTANTIATE_TEST_SUITE_P(
