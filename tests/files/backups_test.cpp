@@ -5,7 +5,7 @@
 #include "files/settings.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
-#include "test_support.h"
+#include "record_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,32 +17,21 @@
 namespace tk {
 namespace {
 
-using test::Bytes;
-
 Configuration factory() {
     Configuration cfg;
     setdefault(cfg);
     return cfg;
 }
 
-Bytes fileOf(Configuration cfg) {
-    Bytes file;
-    EXPECT_EQ(wrfile(cfg, file), FileWriteError::None);
-    return file;
-}
-
-Bytes readAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray all = f.readAll();
-    return Bytes(all.begin(), all.end());
+    return f.readAll();
 }
 
 void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
+    ASSERT_TRUE(test::writeFile(path, bytes)) << path.toStdString();
 }
 
 // Sets a file's modification time.
@@ -126,10 +115,9 @@ TEST_F(Store, CopiesOfOneSecondGetDistinctNamesAndNeverReplaceAFile) {
     ASSERT_TRUE(b.ok()) << b.error.toStdString();
     EXPECT_EQ(a.path, folder + "/2026-12-08_17-42-05-2.tk515");
     EXPECT_EQ(b.path, folder + "/2026-12-08_17-42-05-3.tk515");
-    EXPECT_EQ(readAll(a.path), fileOf(first));
-    EXPECT_EQ(readAll(b.path), fileOf(second));
-    EXPECT_EQ(readAll(folder + "/2026-12-08_17-42-05.tk515"),
-              Bytes({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(readAll(a.path), test::fileBytes(first));
+    EXPECT_EQ(readAll(b.path), test::fileBytes(second));
+    EXPECT_EQ(readAll(folder + "/2026-12-08_17-42-05.tk515"), QByteArray("earlier"));
 }
 
 TEST_F(Store, AFolderThatCannotBeMadeIsAnErrorNotACrash) {
@@ -151,11 +139,9 @@ TEST_F(Store, ListsNewestFirstAndMarksWhatCannotBeRead) {
     AddReadComment(
         remote, ReadOrigin{BackupKind::BeforeWrite, true, QStringLiteral("+79161234567"), later});
     ASSERT_TRUE(KeepBackup(root(), remote, later).ok());
-    Bytes cut = fileOf(read(BackupKind::Read, kWhen));
-    cut.pop_back();
-    writeAll(
-        root() + "/SN1/2026-12-01_00-00-00.tk515",
-        QByteArray(reinterpret_cast<const char*>(cut.data()), static_cast<qsizetype>(cut.size())));
+    QByteArray cut = test::fileBytes(read(BackupKind::Read, kWhen));
+    cut.chop(1); // one byte short: not a configuration file
+    writeAll(root() + "/SN1/2026-12-01_00-00-00.tk515", cut);
     writeAll(root() + "/SN1/notes.txt", "hello");
     touch(root() + "/SN1/notes.txt", kWhen.addYears(-1)); // no time in its name
 
