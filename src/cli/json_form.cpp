@@ -1,6 +1,7 @@
 #include "cli/json_form.h"
 
 #include "files/format.h"
+#include "files/recordtext.h"
 #include "model/cp1251.h"
 #include "model/packing.h"
 
@@ -156,10 +157,6 @@ template <class Cfg, class V> void configFields(Cfg& c, V& v) {
     v.number("AuxPeriod5A", c.AuxPeriod5A, kQuotRem6);
 }
 
-QString toQString(const Text& cp1251Text) {
-    return QString::fromStdString(cp1251ToUtf8(cp1251Text));
-}
-
 std::string indexed(std::string_view key, std::size_t i) {
     return std::string(key) + "[" + std::to_string(i) + "]";
 }
@@ -172,11 +169,11 @@ public:
     void pair(const char* key, const std::array<std::int32_t, 2>& v, NumRule) {
         obj_.insert(key, QJsonArray{v[0], v[1]});
     }
-    void text(const char* key, const Text& t, TextRule) { obj_.insert(key, toQString(t)); }
+    void text(const char* key, const Text& t, TextRule) { obj_.insert(key, fromRecordText(t)); }
     template <class List> void texts(const char* key, const List& list, TextRule) {
         QJsonArray arr;
         for (const Text& t : list) {
-            arr.append(toQString(t));
+            arr.append(fromRecordText(t));
         }
         obj_.insert(key, arr);
     }
@@ -429,7 +426,7 @@ private:
             }
         }
         char32_t bad = 0;
-        auto t = utf8ToCp1251(str.toStdString(), &bad);
+        auto t = toRecordText(str, &bad);
         if (!t) {
             fail(key, "символ " + codePointText(bad) + " отсутствует в кодировке Windows-1251");
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "ui/telephonedialog.h"
 
 #include "model/packing.h"
+#include "ui/widgets/refusalmark.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -96,17 +97,13 @@ bool TelephoneDialog::Edit1KeyPress(const QString& typed, int key) {
 }
 
 void TelephoneDialog::pointOutRefusal() {
-    QPalette p = Edit1->palette();
-    p.setColor(QPalette::Base, QColor(0xFF, 0xD0, 0xD0));
-    Edit1->setPalette(p);
-    Edit1->setToolTip(kRefusedText);
+    setRefusalMark(Edit1, kRefusedText, false);
     Edit1Hint->setText(kRefusedText);
     Edit1Hint->show();
 }
 
 void TelephoneDialog::clearRefusal() {
-    Edit1->setPalette(QPalette());
-    Edit1->setToolTip({});
+    clearRefusalMark(Edit1);
     Edit1Hint->hide();
 }
 

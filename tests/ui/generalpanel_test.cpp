@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(serial()->text(), QStringLiteral("SN-42"));
         QCOMPARE(f_.get<QLabel>("Panel000TxVerLabel")->text(),
                  QStringLiteral("Версия передатчика:   ") +
-                     SettingsPanel::fromRecordText(test::PanelFixture::fileRecord(path).TxVersion));
+                     fromRecordText(test::PanelFixture::fileRecord(path).TxVersion));
         QCOMPARE(memo()->toPlainText(), QStringLiteral("первая\nвторая"));
         QVERIFY(!f_.window().windowTitle().contains(u'*'));
     }
@@ -151,7 +151,7 @@ private slots:
         QGuiApplication::clipboard()->setText(pasted);
         serial()->paste(); // what the context menu's "Paste" does
         QCOMPARE(serial()->text(), shown);
-        QCOMPARE(SettingsPanel::fromRecordText(f_.record().TxSerialNum), shown);
+        QCOMPARE(fromRecordText(f_.record().TxSerialNum), shown);
         QCOMPARE(f_.changed(), !refused);
         QCOMPARE(serial()->toolTip().isEmpty(), !refused);
         QVERIFY(f_.prompts.log.isEmpty());

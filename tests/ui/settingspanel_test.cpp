@@ -1,9 +1,12 @@
-// The controls every panel builds on: the spinner and the radio group, alone; and
+// The controls every panel builds on: the spinner, the radio group and the checked
+// edit, alone; and
 // the pointing out of a refused key, in every panel of the real window.
 #include "panel_support.h"
 #include "ui/panels/settingspanel.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -142,17 +145,78 @@ private slots:
         QCOMPARE(clicked.count(), 1);
     }
 
+    // The checked edit alone: what it lets in, what it tells, and that a note of a cut
+    // paste outlives the paste's own change while typing on clears it.
+    void checkedEditTellsEveryRefusal_data() {
+        QTest::addColumn<int>("maxLength");
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("refusals");
+        QTest::addColumn<int>("typedOn");
+        const QString digits = QStringLiteral("Допустимы только символы 0123456789");
+        QTest::newRow("key outside the set") << 0 << "0123456789"
+                                             << "1a2"
+                                             << ""
+                                             << "12" << QStringList{digits} << 2;
+        QTest::newRow("paste keeps the set") << 0 << "0123456789"
+                                             << ""
+                                             << "+7 (916)"
+                                             << "7916" << QStringList{digits} << 0;
+        QTest::newRow("too long") << 3 << ""
+                                  << "abcd"
+                                  << ""
+                                  << "abc" << QStringList{QStringLiteral("Не более 3 символов.")}
+                                  << 3;
+        QTest::newRow("no Windows-1251 byte")
+            << 0 << ""
+            << "a✓"
+            << ""
+            << "a"
+            << QStringList{QStringLiteral(
+                   "Символ «✓» нельзя сохранить: его нет в кодировке Windows-1251.")}
+            << 1;
+    }
+    void checkedEditTellsEveryRefusal() {
+        QFETCH(int, maxLength);
+        QFETCH(QString, allowed);
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QWidget host;
+        QLineEdit edit(&host);
+        bool filling = true;
+        auto* checked = new CheckedEdit(&edit, maxLength, allowed, [&] { return filling; });
+        QStringList refusals;
+        connect(checked, &CheckedEdit::refused, &host,
+                [&](const QString& reason) { refusals << reason; });
+        QSignalSpy typedOn(checked, &CheckedEdit::typedOn);
+        host.show();
+        edit.setText(QStringLiteral("x✓-") + typed); // a fill takes the text as it is
+        QCOMPARE(edit.text(), QStringLiteral("x✓-") + typed);
+        edit.clear();
+        filling = false;
+        test::keyText(&edit, typed);
+        if (!pasted.isEmpty()) {
+            QGuiApplication::clipboard()->setText(pasted);
+            edit.paste();
+        }
+        QTEST(edit.text(), "shown");
+        QTEST(refusals, "refusals");
+        QTEST(static_cast<int>(typedOn.count()), "typedOn");
+    }
+
     void recordTextsRoundTripAndNameTheRefusedCharacter() {
         const QString russian = QStringLiteral("Тревога №1 «склад» €");
-        const std::optional<Text> bytes = SettingsPanel::toRecordText(russian);
+        const std::optional<Text> bytes = toRecordText(russian);
         QVERIFY(bytes.has_value());
         QCOMPARE(bytes->size(), static_cast<std::size_t>(russian.size()));
-        QCOMPARE(SettingsPanel::fromRecordText(*bytes), russian);
-        QString bad;
-        QVERIFY(!SettingsPanel::toRecordText(QStringLiteral("ab✓"), &bad));
-        QCOMPARE(bad, QStringLiteral("✓"));
-        QVERIFY(!SettingsPanel::toRecordText(QStringLiteral("x😀"), &bad));
-        QCOMPARE(bad, QStringLiteral("😀"));
+        QCOMPARE(fromRecordText(*bytes), russian);
+        char32_t bad = 0;
+        QVERIFY(!toRecordText(QStringLiteral("ab✓"), &bad));
+        QCOMPARE(bad, U'✓');
+        QVERIFY(!toRecordText(QStringLiteral("x😀"), &bad));
+        QCOMPARE(bad, U'😀');
     }
 };
 

@@ -2,7 +2,7 @@
 // another view and made again; the change mark against the saved step; the history
 // that New and Open start anew.
 #include "panel_support.h"
-#include "ui/panels/telephonepanel.h"
+#include "ui/widgets/tickgrid.h"
 
 #include <QAction>
 #include <QRadioButton>

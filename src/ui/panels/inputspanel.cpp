@@ -316,7 +316,7 @@ void InputsPanel::InpDataRepEvCodeEdChange() {
 
 bool InputsPanel::InpPartNumComboBoxKeyPress(QKeyEvent* event) {
     const QString typed = typedText(event);
-    QString bad;
+    char32_t bad = 0;
     if (!typed.isEmpty() && !toRecordText(typed, &bad)) {
         pointOut(partition_, refusedCharacterText(bad));
         return true;

@@ -1,13 +1,10 @@
 #include "ui/panels/settingspanel.h"
 
-#include "model/cp1251.h"
+#include "ui/widgets/refusalmark.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,7 +13,6 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
-#include <QValidator>
 
 #include <algorithm>
 
@@ -25,9 +21,6 @@ namespace tk {
 namespace {
 
 constexpr int kTitleHeight = 24;
-constexpr char kPointedOut[] = "tkPointedOut";
-constexpr char kKeepNote[] = "tkKeepNote"; // the note of a cut paste outlives its own edit
-constexpr char kLasting[] = "tkLasting";   // a mark that the focus leaving keeps
 
 QFont fontOf(const QWidget* parent, SettingsPanel::Font font) {
     QFont f = parent->font();
@@ -41,215 +34,11 @@ template <class W> W* named(W* widget, const QString& name) {
     return widget;
 }
 
-// Runs a function on every key press of the watched control.
-class KeyFilter : public QObject {
-public:
-    KeyFilter(std::function<bool(QKeyEvent*)> filter, QObject* parent)
-        : QObject(parent), filter_(std::move(filter)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            return filter_(static_cast<QKeyEvent*>(event));
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<bool(QKeyEvent*)> filter_;
-};
-
-// Accepts only texts the record can keep: Windows-1251 characters, at most
-// maxLength of them. With an `allowed` set, other characters are dropped from what
-// comes in (a paste; typed ones never get here: the key filter swallows them) and
-// `stripped` is told; the characters the edit held before stay as they were, so a
-// number shown from the record is never rewritten by an edit next to it. While
-// `filling` says so, a text is taken as it is: a fill shows the record unchanged. The
-// reason for the last refusal is kept for the message.
-class RecordTextValidator : public QValidator {
-public:
-    RecordTextValidator(int maxLength, QString allowed, std::function<bool()> filling,
-                        std::function<void()> stripped, QObject* parent)
-        : QValidator(parent), maxLength_(maxLength), allowed_(std::move(allowed)),
-          filling_(std::move(filling)), stripped_(std::move(stripped)) {}
-
-    State validate(QString& input, int& pos) const override {
-        if (filling_()) {
-            previous_ = input;
-            return Acceptable;
-        }
-        if (!allowed_.isEmpty()) {
-            keepAllowedOfTheNewPart(input, pos);
-        }
-        if (maxLength_ > 0 && input.size() > maxLength_) {
-            reason_ = QStringLiteral("Не более %1 символов.").arg(maxLength_);
-            return Invalid;
-        }
-        QString bad;
-        if (!SettingsPanel::toRecordText(input, &bad)) {
-            reason_ = SettingsPanel::refusedCharacterText(bad);
-            return Invalid;
-        }
-        previous_ = input;
-        return Acceptable;
-    }
-
-    const QString& reason() const { return reason_; }
-
-private:
-    // The new part is what lies between the text's common start and end with the
-    // text accepted before.
-    void keepAllowedOfTheNewPart(QString& input, int& pos) const {
-        const qsizetype n = input.size();
-        const qsizetype m = previous_.size();
-        qsizetype head = 0;
-        while (head < n && head < m && input.at(head) == previous_.at(head)) {
-            ++head;
-        }
-        qsizetype tail = 0;
-        while (tail < n - head && tail < m - head &&
-               input.at(n - 1 - tail) == previous_.at(m - 1 - tail)) {
-            ++tail;
-        }
-        QString kept = input.left(head);
-        int keptPos = pos;
-        for (qsizetype i = head; i < n - tail; ++i) {
-            if (allowed_.contains(input.at(i))) {
-                kept += input.at(i);
-            } else if (i < pos) {
-                --keptPos;
-            }
-        }
-        kept += input.right(tail);
-        if (kept.size() != n) {
-            input = kept;
-            pos = keptPos;
-            if (stripped_) {
-                stripped_();
-            }
-        }
-    }
-
-    int maxLength_;
-    QString allowed_;
-    std::function<bool()> filling_;
-    std::function<void()> stripped_;
-    mutable QString previous_;
-    mutable QString reason_;
-};
-
 constexpr int kHintGap = 4;
 constexpr int kHintMaxWidth = 320;
 constexpr int kHintShownMs = 8000;
 
 } // namespace
-
-// --- UpDown -------------------------------------------------------------------------
-
-UpDown::UpDown(int minimum, int maximum, QWidget* parent)
-    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)), minimum_(minimum),
-      maximum_(maximum), position_(minimum) {
-    for (QToolButton* b : {up_, down_}) {
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setAutoRepeat(true);
-    }
-    up_->setArrowType(Qt::UpArrow);
-    down_->setArrowType(Qt::DownArrow);
-    connect(up_, &QToolButton::clicked, this, &UpDown::stepUp);
-    connect(down_, &QToolButton::clicked, this, &UpDown::stepDown);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void UpDown::setPosition(int position) {
-    position_ = std::clamp(position, minimum_, maximum_);
-}
-
-void UpDown::stepUp() {
-    if (position_ >= maximum_) {
-        return;
-    }
-    ++position_;
-    emit upClicked();
-    emit clicked();
-}
-
-void UpDown::stepDown() {
-    if (position_ <= minimum_) {
-        return;
-    }
-    --position_;
-    emit downClicked();
-    emit clicked();
-}
-
-void UpDown::attachKeys(QLineEdit* edit) {
-    edit->installEventFilter(this);
-}
-
-bool UpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_PageUp) {
-            stepUp();
-            return true;
-        }
-        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_PageDown) {
-            stepDown();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void UpDown::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int h = height() / 2;
-    up_->setGeometry(0, 0, width(), h);
-    down_->setGeometry(0, h, width(), height() - h);
-}
-
-// --- RadioGroup ---------------------------------------------------------------------
-
-RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns,
-                       QWidget* parent)
-    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(8, 4, 8, 4);
-    grid->setSpacing(2);
-    const int perColumn =
-        (static_cast<int>(items.size()) + std::max(columns, 1) - 1) / std::max(columns, 1);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* b = new QRadioButton(items[i], this);
-        group_->addButton(b, i);
-        grid->addWidget(b, perColumn > 0 ? i % perColumn : 0, perColumn > 0 ? i / perColumn : 0);
-    }
-    connect(group_, &QButtonGroup::buttonClicked, this, [this] { emit clicked(); });
-}
-
-int RadioGroup::itemIndex() const {
-    return group_->checkedId();
-}
-
-void RadioGroup::setItemIndex(int index) {
-    if (QAbstractButton* b = group_->button(index)) {
-        b->setChecked(true);
-        return;
-    }
-    // No button checked: the group must stop being exclusive for a moment.
-    group_->setExclusive(false);
-    for (QAbstractButton* b : group_->buttons()) {
-        b->setChecked(false);
-    }
-    group_->setExclusive(true);
-}
-
-QRadioButton* RadioGroup::button(int index) const {
-    return qobject_cast<QRadioButton*>(group_->button(index));
-}
-
-int RadioGroup::count() const {
-    return static_cast<int>(group_->buttons().size());
-}
 
 // --- SettingsPanel ------------------------------------------------------------------
 
@@ -271,24 +60,6 @@ void SettingsPanel::hideWithSubPanels() {
     for (QWidget* sub : subPanels_) {
         sub->hide();
     }
-}
-
-QString SettingsPanel::fromRecordText(const Text& bytes) {
-    return QString::fromStdString(cp1251ToUtf8(bytes));
-}
-
-std::optional<Text> SettingsPanel::toRecordText(const QString& text, QString* bad) {
-    char32_t badChar = 0;
-    std::optional<Text> bytes = utf8ToCp1251(text.toStdString(), &badChar);
-    if (!bytes && bad != nullptr) {
-        *bad = QString::fromUcs4(&badChar, 1);
-    }
-    return bytes;
-}
-
-QString SettingsPanel::refusedCharacterText(const QString& character) {
-    return QStringLiteral("Символ «%1» нельзя сохранить: его нет в кодировке Windows-1251.")
-        .arg(character);
 }
 
 int SettingsPanel::typingKey(QObject* control) {
@@ -405,60 +176,11 @@ QPlainTextEdit* SettingsPanel::addMemo(const QString& name, QWidget* parent, con
     return memo;
 }
 
-void SettingsPanel::onKeyPress(QWidget* control, std::function<bool(QKeyEvent*)> filter) {
-    control->installEventFilter(new KeyFilter(std::move(filter), control));
-}
-
-QString SettingsPanel::typedText(const QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        return {};
-    }
-    const QString text = event->text();
-    if (text.isEmpty() || !text.at(0).isPrint()) {
-        return {};
-    }
-    return text;
-}
-
-bool SettingsPanel::isBackspace(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Backspace;
-}
-
 void SettingsPanel::limitText(QLineEdit* edit, int maxLength, const QString& allowed) {
-    const QString onlyAllowed = QStringLiteral("Допустимы только символы %1").arg(allowed);
-    auto* validator = new RecordTextValidator(
-        maxLength, allowed, [this] { return ctx_.fillGuard(); },
-        [this, edit, onlyAllowed] {
-            if (!ctx_.fillGuard()) {
-                pointOut(edit, onlyAllowed);
-                edit->setProperty(kKeepNote, true);
-            }
-        },
-        edit);
-    edit->setValidator(validator);
-    connect(edit, &QLineEdit::inputRejected, this,
-            [this, edit, validator] { pointOut(edit, validator->reason()); });
-    if (!allowed.isEmpty()) {
-        onKeyPress(edit, [this, edit, allowed, onlyAllowed](QKeyEvent* e) {
-            const QString typed = typedText(e);
-            if (ctx_.fillGuard() || typed.isEmpty() ||
-                std::all_of(typed.begin(), typed.end(),
-                            [&](QChar c) { return allowed.contains(c); })) {
-                return false;
-            }
-            pointOut(edit, onlyAllowed);
-            return true;
-        });
-    }
-    // Typing on after a note clears it; a paste that was cut keeps it (the validator
-    // runs before the edit reports the new text).
-    connect(edit, &QLineEdit::textEdited, this, [this, edit] {
-        if (edit->property(kKeepNote).toBool()) {
-            edit->setProperty(kKeepNote, false);
-        } else {
-            clearPointOut(edit);
-        }
-    });
+    auto* checked = new CheckedEdit(edit, maxLength, allowed, [this] { return ctx_.fillGuard(); });
+    connect(checked, &CheckedEdit::refused, this,
+            [this, edit](const QString& reason) { pointOut(edit, reason); });
+    connect(checked, &CheckedEdit::typedOn, this, [this, edit] { clearPointOut(edit); });
 }
 
 void SettingsPanel::whenDone(QLineEdit* edit, std::function<void()> done) {
@@ -469,7 +191,7 @@ void SettingsPanel::whenDone(QLineEdit* edit, std::function<void()> done) {
 bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
     const QString text = memo->toPlainText();
     QString kept;
-    QString bad;
+    char32_t bad = 0;
     kept.reserve(text.size());
     int cursor = memo->textCursor().position();
     const int oldCursor = cursor;
@@ -479,11 +201,12 @@ bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
         const QString c = text.mid(i, len);
         const bool lineBreak = c == QStringLiteral("\n") || c == QChar(QChar::LineSeparator) ||
                                c == QChar(QChar::ParagraphSeparator);
-        if (lineBreak || toRecordText(c)) {
+        char32_t refused = 0;
+        if (lineBreak || toRecordText(c, &refused)) {
             kept += c;
         } else {
-            if (bad.isEmpty()) {
-                bad = c;
+            if (bad == 0) {
+                bad = refused;
             }
             if (i < oldCursor) {
                 cursor -= static_cast<int>(len);
@@ -491,7 +214,7 @@ bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
         }
         i += len - 1;
     }
-    if (bad.isEmpty()) {
+    if (bad == 0) {
         return false;
     }
     {
@@ -506,14 +229,7 @@ bool SettingsPanel::dropNonCp1251(QPlainTextEdit* memo) {
 }
 
 void SettingsPanel::pointOut(QWidget* control, const QString& reason, Mark mark) {
-    if (!control->property(kPointedOut).toBool()) {
-        control->setProperty(kPointedOut, true);
-        QPalette p = control->palette();
-        p.setColor(QPalette::Base, QColor(0xFF, 0xD0, 0xD0));
-        control->setPalette(p);
-    }
-    control->setProperty(kLasting, mark == Mark::Lasting);
-    control->setToolTip(reason);
+    setRefusalMark(control, reason, mark == Mark::Lasting);
     if (!control->isVisible()) {
         return;
     }
@@ -605,13 +321,7 @@ void SettingsPanel::clearPointOut(QWidget* control) {
         hint_->hide();
         hintFor_ = nullptr;
     }
-    if (!control->property(kPointedOut).toBool()) {
-        return;
-    }
-    control->setProperty(kPointedOut, false);
-    control->setProperty(kLasting, false);
-    control->setPalette(QPalette());
-    control->setToolTip({});
+    clearRefusalMark(control);
 }
 
 void SettingsPanel::focusChanged(QWidget* old, QWidget* now) {
@@ -621,8 +331,7 @@ void SettingsPanel::focusChanged(QWidget* old, QWidget* now) {
         return;
     }
     for (QWidget* w = old; w != nullptr && w != this; w = w->parentWidget()) {
-        if (isPointedOut(w) && !w->property(kLasting).toBool() && w != now &&
-            !w->isAncestorOf(now)) {
+        if (isPointedOut(w) && !hasLastingRefusalMark(w) && w != now && !w->isAncestorOf(now)) {
             clearPointOut(w);
         }
     }
@@ -635,7 +344,7 @@ void SettingsPanel::clearPointOuts() {
 }
 
 bool SettingsPanel::isPointedOut(const QWidget* control) const {
-    return control->property(kPointedOut).toBool();
+    return hasRefusalMark(control);
 }
 
 void SettingsPanel::resizeEvent(QResizeEvent* event) {

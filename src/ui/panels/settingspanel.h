@@ -22,8 +22,13 @@
 //     }
 #pragma once
 
+#include "files/recordtext.h"
 #include "ui/navigation.h"
 #include "ui/panelcontext.h"
+#include "ui/widgets/checkededit.h"
+#include "ui/widgets/keyfilter.h"
+#include "ui/widgets/radiogroup.h"
+#include "ui/widgets/updown.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -34,83 +39,14 @@
 #include <optional>
 #include <type_traits>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QRadioButton;
 class QTimer;
-class QToolButton;
 
 namespace tk {
-
-// A spinner: a separate pair of up and down arrows beside an edit, holding a
-// position in [minimum, maximum]. It does not wrap. A click on an arrow moves the
-// position by one and emits upClicked() or downClicked() (and clicked()); at the end
-// of the range the click changes nothing and emits nothing. setPosition() never
-// emits, so fill operations may call it freely.
-class UpDown : public QWidget {
-    Q_OBJECT
-public:
-    UpDown(int minimum, int maximum, QWidget* parent);
-
-    int position() const { return position_; }
-    void setPosition(int position); // clamped to the range
-    int minimum() const { return minimum_; }
-    int maximum() const { return maximum_; }
-
-    // The arrow buttons, named after the spinner with "Up" and "Down".
-    QToolButton* upButton() const { return up_; }
-    QToolButton* downButton() const { return down_; }
-
-    // Lets the Up and Down keys (and Page Up / Page Down) in `edit` click the arrows,
-    // so the value can be changed from the keyboard.
-    void attachKeys(QLineEdit* edit);
-
-public slots:
-    void stepUp();
-    void stepDown();
-
-signals:
-    void upClicked();
-    void downClicked();
-    void clicked(); // after either
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QToolButton* up_;
-    QToolButton* down_;
-    int minimum_;
-    int maximum_;
-    int position_;
-};
-
-// A captioned group of radio buttons with one item index, as one control.
-// Buttons are named after the group with "_" and their index ("Group_0").
-// clicked() follows a click (mouse or keyboard) on any button; setItemIndex() never
-// emits.
-class RadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
-
-    int itemIndex() const;        // -1 when none is checked
-    void setItemIndex(int index); // -1 checks none
-    QRadioButton* button(int index) const;
-    int count() const;
-
-signals:
-    void clicked();
-
-private:
-    QButtonGroup* group_;
-};
 
 class SettingsPanel : public QFrame {
     Q_OBJECT
@@ -134,14 +70,6 @@ public:
         int pixels = 11;
         bool bold = false;
     };
-
-    // --- Windows-1251 texts -------------------------------------------------------
-    // The record keeps texts as Windows-1251 bytes; widgets show them as QString.
-    static QString fromRecordText(const Text& bytes);
-    // Nothing when a character has no Windows-1251 byte; `bad` then receives it.
-    static std::optional<Text> toRecordText(const QString& text, QString* bad = nullptr);
-    // "Символ «…» нельзя сохранить: его нет в кодировке Windows-1251."
-    static QString refusedCharacterText(const QString& character);
 
 protected:
     PanelContext& context() const { return ctx_; }
@@ -216,21 +144,14 @@ protected:
                       int maximum, QLineEdit* edit = nullptr);
     QPlainTextEdit* addMemo(const QString& name, QWidget* parent, const QRect& bounds, Font font);
 
-    // --- Key filters ------------------------------------------------------------------
-    // `filter` sees every key press of `control` before the control does; returning
-    // true swallows the key. Key filters only swallow keys and limit length.
-    void onKeyPress(QWidget* control, std::function<bool(QKeyEvent*)> filter);
-    // The typed character of a key event (empty for moving keys, Backspace and keys
-    // with Ctrl or Alt), as a key filter judges it.
-    static QString typedText(const QKeyEvent* event);
-    static bool isBackspace(const QKeyEvent* event);
+    // --- Checked texts ----------------------------------------------------------------
+    // Key filters (onKeyPress, ui/widgets/keyfilter.h) only swallow keys and limit
+    // length; the record's texts are converted by fromRecordText and toRecordText
+    // (files/recordtext.h).
 
-    // Refuses, where they are typed or pasted, characters without a Windows-1251 byte
-    // and texts longer than `maxLength` (0: no limit), pointing out why. `allowed`,
-    // when given, also limits the characters typed or pasted (for example
-    // "0123456789+*#"): a typed key outside it is swallowed, a paste keeps its allowed
-    // characters. What the edit held before is never rewritten, and a fill shows the
-    // record's text as it is.
+    // Keeps `edit` to what the record can keep (CheckedEdit: Windows-1251, at most
+    // `maxLength` characters, only `allowed` ones when given) and points out every
+    // refusal; under FillGuard a text is taken as it is.
     void limitText(QLineEdit* edit, int maxLength, const QString& allowed = {});
     // Runs `done` when the user leaves `edit` (or presses Enter) and before every
     // command of the window (an edit finisher): the place to show the stored value
@@ -242,8 +163,9 @@ protected:
     bool dropNonCp1251(QPlainTextEdit* memo);
 
     // --- Pointing out ------------------------------------------------------------------
-    // Marks `control` as holding a text that was not taken (a pink background and the
-    // reason as its tool tip): no message box, so the user can go on typing. The
+    // Marks `control` as holding a text that was not taken (the refusal mark of
+    // ui/widgets/refusalmark.h: a pink background and the reason as its tool tip): no
+    // message box, so the user can go on typing. The
     // reason also shows at once in the panel's hint, beside the control where it covers
     // no other control and takes no click. clearPointOut() removes the mark; so do a
     // fill and, for a Passing mark, the focus leaving the control. A Lasting mark
