@@ -67,7 +67,10 @@ Editor::Editor(Prompts& prompts, const QString& namesFolder, QObject* parent)
     });
     connect(&doc_, &Document::stateChanged, this, [this] {
         emit fileStateChanged();
-        emit changed(doc_.ConfigChanged());
+        if (doc_.ConfigChanged() != markShown_) {
+            markShown_ = doc_.ConfigChanged();
+            emit changed(markShown_);
+        }
     });
     connect(&doc_, &Document::folderChosen, this,
             [](const QString& folder) { tk::storeLastFolder(folder); });

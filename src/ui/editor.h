@@ -2,7 +2,7 @@
 // the editing state beside it, the document (file state and file commands) and the
 // link settings, and it is the one door through which a record changes:
 //
-//     editor.edit({QStringLiteral("Задержка на вход"), view, kTypingKey},
+//     editor.edit({QStringLiteral("Задержка на вход"), {View::ArmDisarm}},
 //                 [&](Configuration& cfg) { cfg.TimeOfInp = 30; return true; });
 //
 // Every accepted edit becomes a step on the undo stack (the record before and after
@@ -60,7 +60,8 @@ public:
     ~Editor() override;
 
     // The door. `change` runs on the record; false from it means nothing changed: no
-    // step, the change mark untouched. Returns whether a step was made.
+    // step, the change mark untouched. Returns whether the change was taken (a change
+    // that leaves every field as it was sets the mark but makes no step).
     bool edit(const Edit& e, const std::function<bool(Configuration&)>& change);
 
     const Configuration& record() const { return cfg_; }
@@ -109,7 +110,7 @@ public:
     void setLinkSettings(const PortSettings& settings);
 
 signals:
-    // The change mark was set or cleared.
+    // The change mark was set or cleared (emitted when it flips).
     void changed(bool changed);
     // The record was replaced as a whole (New, Open, a read): the general view shows.
     void recordReplaced();
@@ -139,6 +140,7 @@ private:
     // Raised by finishEdits and by Undo/Redo: a step made before it takes no merge.
     int generation_ = 0;
     bool replacing_ = false; // a read passes through New: one recordReplaced
+    bool markShown_ = false; // the change mark last told (changed)
     struct Finisher {
         std::shared_ptr<bool> live; // false once the owner's destruction has begun
         std::function<void()> finish;

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QToolButton>
 
 #include <functional>
@@ -191,6 +192,7 @@ private slots:
         f_.saveAs(f_.scratch.filePath(QStringLiteral("saved.t61")));
         QVERIFY(!f_.changed());
         QVERIFY(undo()->isEnabled()); // Save keeps the history
+        QSignalSpy marks(&f_.window().editor(), &Editor::changed);
         clickButton(f_, "TimeOfOutUpDownUp");
         QVERIFY(f_.changed());
         trigger(undo());
@@ -203,6 +205,11 @@ private slots:
         QVERIFY(!f_.changed());
         trigger(redo());
         QVERIFY(f_.changed());
+        QList<bool> told;
+        for (const QList<QVariant>& signal : marks) {
+            told << signal.at(0).toBool();
+        }
+        QCOMPARE(told, (QList<bool>{true, false, true, false, true}));
     }
 
     void newHistory_data() {
