@@ -171,8 +171,9 @@ template <class Cfg, class V> void baseFields(Cfg& c, V& v) {
 
 template <class Cfg, class V> void extBlockFields(Cfg& c, int k, V& v) {
     const std::size_t base = ExtBlockOffset(k);
-    for (std::size_t j = 0; j < 4; ++j) {
-        auto& in = c.Inputs[4 * static_cast<std::size_t>(k) + j + 1];
+    constexpr auto perBlock = static_cast<std::size_t>(kInputsPerExtBlock);
+    for (std::size_t j = 0; j < perBlock; ++j) {
+        auto& in = c.Inputs[perBlock * static_cast<std::size_t>(k) + j + 1];
         inputRecord(in, base + 16 * j, InputSlot::Extension, v);
         contactIdBytes(in, base + 64 + 16 * j, v);
         v.text(base + 128 + 64 * j, kSmsText, in.AlarmSMSText);
@@ -222,16 +223,6 @@ Text TxVersionText(std::uint8_t major, std::uint8_t minor) {
     out += kHex[minor >> 4];
     out += kHex[minor & 0xF];
     return out;
-}
-
-int GetExtBlocksCount(const Configuration& cfg) {
-    int blocks = 0;
-    for (int n = kBaseInputs + 1; n <= kInputCount; ++n) {
-        if ((cfg.Inputs[static_cast<std::size_t>(n)].Flags & 1) != 0) {
-            blocks = (n - 1) / 4;
-        }
-    }
-    return blocks;
 }
 
 void wrdumpExtBlock(const Configuration& cfg, std::span<std::uint8_t> area, std::size_t& length,

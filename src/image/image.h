@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/configuration.h"
+#include "model/input_rules.h" // GetExtBlocksCount: the block the highest activated input needs
 
 #include <cstddef>
 #include <cstdint>
@@ -61,10 +62,6 @@ std::size_t redump(Configuration& cfg, std::span<const std::uint8_t> area);
 
 // The firmware version text of the two version bytes: "1.05", "12.34", "A.0B".
 Text TxVersionText(std::uint8_t major, std::uint8_t minor);
-
-// Number of extension blocks the record needs: the block of the highest activated
-// input above 4 (0 when none is activated).
-int GetExtBlocksCount(const Configuration& cfg);
 
 // Writes extension block k (1..15) behind the blocks before it and sets length to
 // 896 + 384·k; bytes no field covers are zero. k = 0 does nothing.

@@ -52,8 +52,13 @@ void appendUtf8(std::string& out, char32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
@@ -98,18 +103,31 @@ bool nextCodePoint(std::string_view s, std::size_t& pos, char32_t& cp) {
 
 } // namespace
 
-std::optional<std::string> utf8ToCp1251(std::string_view utf8, char32_t* badChar) {
-    std::string out;
+std::optional<std::u32string> utf8ToCodePoints(std::string_view utf8) {
+    std::u32string out;
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         char32_t cp = 0;
         if (!nextCodePoint(utf8, pos, cp)) {
-            if (badChar != nullptr) {
-                *badChar = 0;
-            }
             return std::nullopt;
         }
+        out += cp;
+    }
+    return out;
+}
+
+std::optional<std::string> utf8ToCp1251(std::string_view utf8, char32_t* badChar) {
+    const std::optional<std::u32string> points = utf8ToCodePoints(utf8);
+    if (!points) {
+        if (badChar != nullptr) {
+            *badChar = 0;
+        }
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(points->size());
+    for (const char32_t cp : *points) {
         const int b = fromUnicode(cp);
         if (b < 0) {
             if (badChar != nullptr) {
@@ -118,6 +136,15 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8, char32_t* badChar
             return std::nullopt;
         }
         out += static_cast<char>(b);
+    }
+    return out;
+}
+
+std::string codePointsToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char32_t cp : text) {
+        appendUtf8(out, cp);
     }
     return out;
 }

@@ -16,6 +16,11 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8, char32_t* badChar
 // Converts Windows-1251 to UTF-8. The one unassigned byte 0x98 becomes U+FFFD.
 std::string cp1251ToUtf8(std::string_view cp1251);
 
+// The code points of a UTF-8 text; nothing when it is not valid UTF-8.
+std::optional<std::u32string> utf8ToCodePoints(std::string_view utf8);
+// The UTF-8 of code points (any Unicode scalar value).
+std::string codePointsToUtf8(std::u32string_view text);
+
 // utf8ToCp1251 for texts known to be representable (literals of the program).
 std::string cp1251(std::string_view utf8);
 

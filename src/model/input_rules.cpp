@@ -69,7 +69,24 @@ void decimalToTetra(char ch, std::int32_t& value, int n) {
     }
 }
 
-std::string_view trimmed(std::string_view s) {
+// A caption with its no-break spaces written as blanks, as a keyboard types them.
+std::string withBlanks(std::string_view text) {
+    constexpr std::string_view kNoBreakSpace = "\u00A0";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i, kNoBreakSpace.size()) == kNoBreakSpace) {
+            out += ' ';
+            i += kNoBreakSpace.size() - 1;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string_view TrimBlanks(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!s.empty() && blank(s.front())) {
         s.remove_prefix(1);
@@ -80,10 +97,50 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-} // namespace
+bool IsActivated(const Input& in) {
+    return (in.Flags & InpActivated) != 0;
+}
+
+int ExtBlockOfInput(int n) {
+    return n <= kBaseInputs ? 0 : (n - 1) / kInputsPerExtBlock;
+}
+
+int GetExtBlocksCount(const Configuration& cfg) {
+    int blocks = 0;
+    for (int n = kBaseInputs + 1; n <= kInputCount; ++n) {
+        if (IsActivated(cfg.Inputs[static_cast<std::size_t>(n)])) {
+            blocks = ExtBlockOfInput(n);
+        }
+    }
+    return blocks;
+}
+
+bool SetActivated(Configuration& cfg, int n, bool on) {
+    Input& in = cfg.Inputs.at(static_cast<std::size_t>(n));
+    if (IsActivated(in) == on) {
+        return false;
+    }
+    in.Flags = on ? (in.Flags | InpActivated) : (in.Flags & ~InpActivated);
+    cfg.ExtBlocksCount = GetExtBlocksCount(cfg);
+    return true;
+}
 
 std::string_view ZoneItemText(int item) {
     return kZoneItems.at(static_cast<std::size_t>(item)).text;
+}
+
+int ZoneItemNamed(std::string_view text) {
+    for (int i = 0; i < kZoneItemCount; ++i) {
+        if (ZoneItemText(i) == text) {
+            return i;
+        }
+    }
+    return kNoItem;
+}
+
+std::string_view ZoneTypeCaption(const Input& in) {
+    const int item = ZoneItemOf(in.ZoneType);
+    return item == kNoItem ? std::string_view("не выбран") : ZoneItemText(item);
 }
 
 std::int32_t ZoneItemBit(int item) {
@@ -134,6 +191,20 @@ int ContactItemOf(const Input& in) {
         return ContactResistorLoop;
     }
     return ContactNormallyClosed;
+}
+
+std::string_view ContactTypeCaption(const Input& in) {
+    return ContactItems(ContactListFor(in.ZoneType))[static_cast<std::size_t>(ContactItemOf(in))];
+}
+
+int ContactItemNamed(ContactList list, std::string_view text) {
+    const auto items = ContactItems(list);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (withBlanks(items[i]) == withBlanks(text)) {
+            return static_cast<int>(i);
+        }
+    }
+    return kNoItem;
 }
 
 bool ClearFireZone(Input& in) {
@@ -256,7 +327,7 @@ void ApplyEvCodeText(Input& in, std::string_view text) {
 }
 
 PartitionParse ParsePartition(std::string_view text) {
-    text = trimmed(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
     }

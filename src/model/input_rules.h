@@ -1,6 +1,8 @@
-// The rules of an input's settings as the inputs panel edits them and the summary
-// names them: zone type, contact type, siren, the Contact ID report digits and the
-// partition. Pure functions of an Input record; the panel and `tk515 show` share them.
+// The rules of an input's settings as the inputs panel and the table of inputs 5..64
+// edit them and the summary names them: activation, zone type, contact type, siren,
+// the Contact ID report digits and the partition. Pure functions of an Input record
+// (activation also keeps the record's extension block count); the panels and
+// `tk515 show` share them.
 //
 // Texts are UTF-8 (the window and the terminal both take UTF-8).
 #pragma once
@@ -16,8 +18,9 @@
 
 namespace tk {
 
-// Bits of Input::Flags that the inputs panel uses. Bits 0, 3 and 7 are left alone.
+// Bits of Input::Flags. The zone and contact choices leave bits 0, 3 and 7 alone.
 enum InputFlagBit : std::int32_t {
+    InpActivated = 0x01,    // the input is activated; inputs 5..64 need their block
     InpPulse = 0x02,        // with InpNormallyOpen: pulse arm/disarm contacts
     InpSiren = 0x04,        // siren on alarm
     InpNormallyOpen = 0x10, // normally open contacts
@@ -32,6 +35,33 @@ inline constexpr std::int32_t kPulseContacts = InpPulse | InpNormallyOpen;
 // The zone-type bits an input keeps in the low byte of ZoneType.
 inline constexpr std::int32_t kZoneTypeByte = 0xFF;
 
+// A text without the blanks and tabs around it.
+std::string_view TrimBlanks(std::string_view s);
+
+// --- activation and the extension blocks ----------------------------------------------
+
+// Inputs 1..4 live in the base image; every extension block carries the next four.
+inline constexpr int kInputsPerExtBlock = 4;
+
+bool IsActivated(const Input& in);
+
+// The extension block that carries input n: 0 for inputs 1..4 (the base image),
+// (n - 1) div 4 for inputs 5..64 (5..8 give 1, 61..64 give 15).
+int ExtBlockOfInput(int n);
+
+// Number of extension blocks the record needs: the block of the highest activated
+// input above 4 (0 when none is activated). Activated inputs below it do not raise
+// it, and the inactive inputs inside a block are carried all the same.
+int GetExtBlocksCount(const Configuration& cfg);
+
+// Activates or deactivates input n (1..64) and sets ExtBlocksCount to the blocks the
+// record now needs: activating an input above the highest raises it, deactivating
+// the highest lowers it. Nothing else of any input changes. Returns false, and
+// changes nothing, when the input already was so.
+bool SetActivated(Configuration& cfg, int n, bool on);
+
+// --- zone type and contacts -----------------------------------------------------------
+
 // The zone-type radio items, in their order.
 enum ZoneItem : int {
     ZoneItemEntryExit = 0,
@@ -45,6 +75,11 @@ inline constexpr int kNoItem = -1;
 
 // The caption of zone-type item i.
 std::string_view ZoneItemText(int item);
+// The zone item that a caption names (exactly), or kNoItem.
+int ZoneItemNamed(std::string_view text);
+// The zone type as the panels name it: the caption of its item, "не выбран" when no
+// item is selected.
+std::string_view ZoneTypeCaption(const Input& in);
 // The ZoneType bit that item i sets.
 std::int32_t ZoneItemBit(int item);
 // The item selected for a ZoneType: its bits are tested in the order 0x01, 0x02,
@@ -68,6 +103,11 @@ ContactList ContactListFor(std::int32_t zoneType);
 std::span<const std::string_view> ContactItems(ContactList list);
 // The contact item selected for the input, in the list its zone type shows.
 int ContactItemOf(const Input& in);
+// The caption of that item.
+std::string_view ContactTypeCaption(const Input& in);
+// The item of `list` that a caption names, or kNoItem: exactly, but a blank also
+// stands for the no-break space of the arm/disarm list.
+int ContactItemNamed(ContactList list, std::string_view text);
 
 // Shows an input of the base image: the fire zone type (0x20) goes, as inputs 1..4
 // cannot be fire zones. Returns true when the bit was set.

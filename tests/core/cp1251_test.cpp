@@ -49,5 +49,16 @@ TEST(Cp1251, RefusesWhatItCannotHoldAndNamesTheCharacter) {
     }
 }
 
+TEST(Utf8, CodePointsOfEveryLength) {
+    const std::string text = "a\xD0\x96\xE2\x9C\x93\xF0\x9F\x94\xA5"; // a, Ж, ✓, U+1F525
+    const auto points = utf8ToCodePoints(text);
+    ASSERT_TRUE(points.has_value());
+    EXPECT_EQ(*points, (std::u32string{U'a', U'\u0416', U'\u2713', U'\U0001F525'}));
+    EXPECT_EQ(codePointsToUtf8(*points), text);
+    for (const char* malformed : {"\xD0", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_FALSE(utf8ToCodePoints(malformed).has_value()) << malformed;
+    }
+}
+
 } // namespace
 } // namespace tk

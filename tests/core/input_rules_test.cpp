@@ -1,8 +1,10 @@
+#include "model/defaults.h"
 #include "model/input_rules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace tk {
 namespace {
@@ -59,6 +61,57 @@ INSTANTIATE_TEST_SUITE_P(
         ShownCase{0x20, 0x00, kNoItem, Ordinary, ContactNormallyClosed},
         ShownCase{0x00, 0x00, kNoItem, Ordinary, ContactNormallyClosed}));
 
+// --- activation and the extension block count ------------------------------------------
+
+// Activations (+n) and deactivations (-n) one after the other, and ExtBlocksCount
+// after each.
+struct ActivationCase {
+    std::vector<int> steps;
+    std::vector<int> counts;
+};
+
+class Activation : public testing::TestWithParam<ActivationCase> {};
+
+TEST_P(Activation, CountFollowsTheHighestActivatedInput) {
+    const ActivationCase& c = GetParam();
+    Configuration cfg;
+    setdefault(cfg);
+    cfg.Inputs[1].Flags |= InpActivated; // inputs 1..4 need no block
+    std::vector<int> counts;
+    for (int step : c.steps) {
+        const int n = step < 0 ? -step : step;
+        Input kept = cfg.Inputs[static_cast<std::size_t>(n)];
+        kept.Flags ^= InpActivated;
+        EXPECT_TRUE(SetActivated(cfg, n, step > 0)) << step;
+        // Only the activation bit changes; an inactive input keeps its values.
+        EXPECT_EQ(cfg.Inputs[static_cast<std::size_t>(n)], kept) << step;
+        counts.push_back(cfg.ExtBlocksCount);
+        EXPECT_EQ(cfg.ExtBlocksCount, GetExtBlocksCount(cfg)) << step;
+    }
+    EXPECT_EQ(counts, c.counts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Activation,
+    testing::Values(ActivationCase{{5}, {1}}, ActivationCase{{8}, {1}}, ActivationCase{{9}, {2}},
+                    ActivationCase{{5, 13}, {1, 3}}, ActivationCase{{13, 5}, {3, 3}},
+                    ActivationCase{{5, 13, -13}, {1, 3, 1}}, ActivationCase{{5, 13, -5}, {1, 3, 3}},
+                    ActivationCase{{9, 10, -10}, {2, 2, 2}},
+                    ActivationCase{{12, -12, 8}, {2, 0, 1}},
+                    ActivationCase{{64, 60, -64}, {15, 15, 14}}, ActivationCase{{61, -61}, {15, 0}},
+                    ActivationCase{{2, 5, -2}, {0, 1, 1}}));
+
+TEST(Activation, NoChangeLeavesTheCountAsItWas) {
+    Configuration cfg;
+    setdefault(cfg);
+    cfg.ExtBlocksCount = 5; // as a file of five blocks left it
+    EXPECT_FALSE(SetActivated(cfg, 7, false));
+    EXPECT_EQ(cfg.ExtBlocksCount, 5);
+    EXPECT_EQ(ExtBlockOfInput(4), 0);
+    EXPECT_EQ(ExtBlockOfInput(5), 1);
+    EXPECT_EQ(ExtBlockOfInput(64), 15);
+}
+
 TEST(InputTexts, CaptionsExactlyAsShown) {
     const std::string_view zones[] = {"вход/выход", "проходная", "периметр", "круглосуточная",
                                       "постановка/снятие"};
@@ -77,6 +130,22 @@ TEST(InputTexts, CaptionsExactlyAsShown) {
     // A no-break space (U+00A0, C2 A0 in UTF-8) after "нормально".
     EXPECT_EQ(armDisarm[0], "нормально\xC2\xA0замкнутые (снят с охраны)");
     EXPECT_EQ(armDisarm[1], "постановка/снятие импульсом 0.5 сек");
+}
+
+TEST(InputTexts, ItemsByTheirCaptions) {
+    EXPECT_EQ(ZoneItemNamed("круглосуточная"), ZoneItemTwentyFourHour);
+    EXPECT_EQ(ZoneItemNamed("Круглосуточная"), kNoItem);
+    EXPECT_EQ(ZoneItemNamed(""), kNoItem);
+    EXPECT_EQ(ContactItemNamed(Ordinary, "шлейфовый резистор"), ContactResistorLoop);
+    EXPECT_EQ(ContactItemNamed(ArmDisarm, "шлейфовый резистор"), kNoItem);
+    // The no-break space, or a blank typed for it.
+    EXPECT_EQ(ContactItemNamed(ArmDisarm, "нормально\u00A0замкнутые (снят с охраны)"),
+              ContactNormallyClosed);
+    EXPECT_EQ(ContactItemNamed(ArmDisarm, "нормально замкнутые (снят с охраны)"),
+              ContactNormallyClosed);
+    EXPECT_EQ(ContactItemNamed(Ordinary, "нормально\u00A0замкнуты"), ContactNormallyClosed);
+    EXPECT_EQ(ZoneTypeCaption(inputWith(0x20, 0)), "не выбран");
+    EXPECT_EQ(ContactTypeCaption(inputWith(0x10, 0x12)), "постановка/снятие импульсом 0.5 сек");
 }
 
 TEST(FireZone, ClearedWithTheOtherBitsKept) {
