@@ -6,6 +6,7 @@
 #include "model/configuration.h"
 #include "model/cp1251.h"
 #include "model/defaults.h"
+#include "record_files.h"
 #include "test_support.h"
 
 #include <QElapsedTimer>
@@ -161,11 +162,9 @@ inline Bytes fileOf(Configuration cfg) {
 }
 
 inline void writeBytes(const QString& path, const Bytes& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())),
-        static_cast<qint64>(bytes.size()));
+    ASSERT_TRUE(writeFile(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                           static_cast<qsizetype>(bytes.size()))))
+        << path.toStdString();
 }
 
 inline void writeText(const QString& path, const std::string& text) {

@@ -14,10 +14,8 @@ using namespace tk;
 using tk::test::captionFits;
 using Answer = Prompts::Answer;
 
-class ArmDisarmPanelTest : public QObject {
+class ArmDisarmPanelTest : public test::WindowCase {
     Q_OBJECT
-
-    test::PanelFixture f_;
 
     QLineEdit* edit(const char* name) { return f_.get<QLineEdit>(name); }
     QLineEdit* digit(int k) {
@@ -50,7 +48,6 @@ class ArmDisarmPanelTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void init() {
         f_.open();
         f_.click("Постановка/Снятие");
@@ -58,58 +55,30 @@ private slots:
     void cleanup() { f_.close(); }
 
     void controlsStandAsGiven_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QRect>("bounds"); // size 0 x 0: natural size
-        QTest::addColumn<int>("pixels");
-        QTest::addColumn<bool>("bold");
-        const auto row = [](const char* name, const char* text, QRect bounds, int px, bool b) {
-            QTest::newRow(name) << QByteArray(name) << QString::fromUtf8(text) << bounds << px << b;
-        };
-        row("ObjNameLabel", "Номер объекта: ", {16, 40, 0, 0}, 13, true);
-        row("ObjName1Edit", "1", {192, 32, 25, 32}, 19, true);
-        row("ObjName2Edit", "1", {240, 32, 25, 32}, 19, true);
-        row("ObjName3Edit", "1", {288, 32, 25, 32}, 19, true);
-        row("ObjName4Edit", "1", {336, 32, 25, 32}, 19, true);
-        row("TimeOfInpLabel", "Время входа:", {8, 128, 0, 0}, 11, false);
-        row("TimeOfInpEdit", "20", {16, 144, 65, 32}, 21, false);
-        row("TimeOfInpUpDown", "", {80, 144, 16, 32}, 11, false);
-        row("TimeOfOutLabel", "Время выхода:", {144, 128, 0, 0}, 11, false);
-        row("TimeOfOutEdit", "20", {152, 144, 65, 32}, 21, false);
-        row("TimeOfOutUpDown", "", {216, 144, 16, 32}, 11, false);
-        row("TimeOfAlarmLabel", "Время звучания сирены:", {288, 128, 0, 0}, 11, false);
-        row("TimeOfAlarmMinEdit", "1", {296, 144, 57, 32}, 21, false);
-        row("TimeOfAlarmMinUpDown", "", {352, 144, 16, 32}, 11, false);
-        row("TimeOfAlarmSecEdit", "0", {384, 144, 57, 32}, 21, false);
-        row("TimeOfAlarmSecUpDown", "", {440, 144, 16, 32}, 11, false);
-        row("CheckAboutArmingCb", "Подтверждение о постановке", {16, 200, 0, 0}, 13, true);
-        row("ArmWithOpenedDoorCb", "Постановка с открытой дверью", {16, 216, 0, 0}, 13, true);
+        test::PanelFixture::controlTable({
+            {"ObjNameLabel", "Номер объекта: ", 13, true},
+            {"ObjName1Edit", "1", 19, true},
+            {"ObjName2Edit", "1", 19, true},
+            {"ObjName3Edit", "1", 19, true},
+            {"ObjName4Edit", "1", 19, true},
+            {"TimeOfInpLabel", "Время входа:", 11, false},
+            {"TimeOfInpEdit", "20", 21, false},
+            {"TimeOfInpUpDown", "", 11, false},
+            {"TimeOfOutLabel", "Время выхода:", 11, false},
+            {"TimeOfOutEdit", "20", 21, false},
+            {"TimeOfOutUpDown", "", 11, false},
+            {"TimeOfAlarmLabel", "Время звучания сирены:", 11, false},
+            {"TimeOfAlarmMinEdit", "1", 21, false},
+            {"TimeOfAlarmMinUpDown", "", 11, false},
+            {"TimeOfAlarmSecEdit", "0", 21, false},
+            {"TimeOfAlarmSecUpDown", "", 11, false},
+            {"CheckAboutArmingCb", "Подтверждение о постановке", 13, true},
+            {"ArmWithOpenedDoorCb", "Постановка с открытой дверью", 13, true},
+        });
     }
 
     void controlsStandAsGiven() {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, text);
-        QFETCH(QRect, bounds);
-        QFETCH(int, pixels);
-        QFETCH(bool, bold);
-        QWidget* w = f_.get(name.constData());
-        QVERIFY(w != nullptr && w->isVisible());
-        QCOMPARE(w->pos(), bounds.topLeft());
-        if (!bounds.size().isNull()) {
-            QCOMPARE(w->size(), bounds.size());
-        }
-        QCOMPARE(w->font().pixelSize(), pixels);
-        QCOMPARE(w->font().bold(), bold);
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            QCOMPARE(label->text(), text);
-            QVERIFY2(captionFits(label), name.constData());
-        } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
-            QCOMPARE(box->text(), text);
-            QVERIFY2(captionFits(box), name.constData());
-        } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
-            QCOMPARE(line->text(), text);
-        }
-        QVERIFY(w->geometry().right() < f_.get("Panel010")->width());
+        f_.controlStandsAsGiven("Panel010");
         auto* title = f_.get<QLabel>("Panel010Label0");
         QCOMPARE(title->text(), QStringLiteral("Постановка / Снятие:"));
         QCOMPARE(title->font().pixelSize(), 16);

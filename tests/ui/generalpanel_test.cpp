@@ -13,10 +13,8 @@ using namespace tk;
 using tk::test::captionFits;
 using Answer = Prompts::Answer;
 
-class GeneralPanelTest : public QObject {
+class GeneralPanelTest : public test::WindowCase {
     Q_OBJECT
-
-    test::PanelFixture f_;
 
     QLineEdit* serial() { return f_.get<QLineEdit>("Panel000TxSerialNumEd"); }
     QLineEdit* telephone() { return f_.get<QLineEdit>("Panel000TxTlfNumEd"); }
@@ -47,49 +45,23 @@ class GeneralPanelTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void init() { f_.open(); }
     void cleanup() { f_.close(); }
 
     void controlsStandAsGiven_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QRect>("bounds"); // size 0 x 0: natural size
-        QTest::addColumn<int>("pixels");
-        QTest::addColumn<bool>("bold");
-        const auto row = [](const char* name, const char* text, QRect bounds, int px, bool b) {
-            QTest::newRow(name) << QByteArray(name) << QString::fromUtf8(text) << bounds << px << b;
-        };
-        row("Panel000Label1", "Серийный номер передатчика: ", {16, 40, 0, 0}, 13, true);
-        row("Panel000TxSerialNumEd", "", {272, 36, 177, 24}, 13, true);
-        row("Panel000TxTlfNumLabel", "Телефон передатчика:", {16, 80, 0, 0}, 13, true);
-        row("Panel000TxTlfNumEd", "", {272, 76, 177, 24}, 13, true);
-        row("Panel000TxVerLabel", "Версия передатчика:   ", {16, 112, 0, 0}, 13, true);
-        row("Panel000Label3", "Комментарии:", {16, 144, 0, 0}, 13, true);
-        row("Panel000CommentsMemo", "", {16, 168, 434, 140}, 13, false);
+        test::PanelFixture::controlTable({
+            {"Panel000Label1", "Серийный номер передатчика: ", 13, true},
+            {"Panel000TxSerialNumEd", "", 13, true},
+            {"Panel000TxTlfNumLabel", "Телефон передатчика:", 13, true},
+            {"Panel000TxTlfNumEd", "", 13, true},
+            {"Panel000TxVerLabel", "Версия передатчика:   ", 13, true},
+            {"Panel000Label3", "Комментарии:", 13, true},
+            {"Panel000CommentsMemo", "", 13, false},
+        });
     }
 
     void controlsStandAsGiven() {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, text);
-        QFETCH(QRect, bounds);
-        QFETCH(int, pixels);
-        QFETCH(bool, bold);
-        QWidget* w = f_.get(name.constData());
-        QVERIFY(w != nullptr);
-        QCOMPARE(w->pos(), bounds.topLeft());
-        if (!bounds.size().isNull()) {
-            QCOMPARE(w->size(), bounds.size());
-        }
-        QCOMPARE(w->font().pixelSize(), pixels);
-        QCOMPARE(w->font().bold(), bold);
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            QCOMPARE(label->text(), text);
-            QVERIFY2(captionFits(label), name.constData());
-        }
-        // The whole panel fits the window at its default size.
-        QVERIFY(w->geometry().right() < f_.get("Panel000")->width());
-        QVERIFY(w->geometry().bottom() < f_.get("Panel000")->height());
+        f_.controlStandsAsGiven("Panel000");
         auto* title = f_.get<QLabel>("Panel000Label0");
         QCOMPARE(title->text(), QStringLiteral("Общие настройки"));
         QCOMPARE(title->font().pixelSize(), 21);

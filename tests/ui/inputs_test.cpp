@@ -18,9 +18,6 @@
 
 using namespace tk;
 using tk::test::child;
-using tk::test::clickNode;
-using tk::test::node;
-using tk::test::ScriptedPrompts;
 using Answer = Prompts::Answer;
 
 namespace {
@@ -40,17 +37,10 @@ QPoint clickPoint(QAbstractButton* b) {
 
 } // namespace
 
-class InputsTest : public QObject {
+class InputsTest : public test::WindowCase {
     Q_OBJECT
 
-    test::PanelFixture f_;
-    ScriptedPrompts& prompts_ = f_.prompts;
-
-    MainWindow& window() { return f_.window(); }
-    QTreeWidget& tree() { return f_.tree(); }
-    Configuration& record() { return f_.record(); }
     Input& input(int n) { return record().Inputs.at(static_cast<std::size_t>(n)); }
-    bool changed() { return f_.changed(); }
 
     QRadioButton* zoneButton(int i) {
         return child<QRadioButton>(window(),
@@ -87,11 +77,7 @@ class InputsTest : public QObject {
     int zoneChecked() { return checked("Panel100InpZoneTypeRGrp", kZoneItemCount); }
     int contactChecked() { return checked("Panel100InpContRGrp", 3); }
 
-    void show(const char* nodeText) {
-        QTreeWidgetItem* item = node(tree(), QString::fromUtf8(nodeText));
-        QVERIFY2(item != nullptr, nodeText);
-        clickNode(tree(), item);
-    }
+    void show(const char* nodeText) { f_.click(nodeText); }
     void showInput(int n) { show(qPrintable(QStringLiteral("Вход %1").arg(n))); }
     void click(QAbstractButton* b) {
         QVERIFY(b->isVisible());
@@ -110,7 +96,6 @@ class InputsTest : public QObject {
     void clearMark() { window().panelContext().updt1(false); }
 
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void init() { f_.open(); }
 
     void cleanup() {

@@ -1,31 +1,15 @@
 // The window's cable link against tk515-sim over a real pseudo-terminal: connect,
 // read, write, Cancel, the failures, and what is refused while a transfer runs.
-//
-// Only the test's own clock shortens the waits: it runs four times faster than the
-// wall clock, so a 500 ms silence is 125 ms of real silence, which the simulator
-// (answering at once with --fast) keeps easily.
-#include "files/format.h"
-#include "link/clock.h"
 #include "link/qserialline.h"
-#include "model/defaults.h"
+#include "link_support.h"
 #include "ui/application.h"
-#include "ui/linkcontroller.h"
 #include "ui/portdialog.h"
-#include "window_support.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMessageBox>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -35,21 +19,14 @@
 
 using namespace tk;
 using tk::test::child;
+using tk::test::FastClock;
+using tk::test::kSpeedUp;
+using tk::test::readFile;
 using tk::test::ScriptedPrompts;
+using tk::test::writeFile;
 using Answer = Prompts::Answer;
 
 namespace {
-
-constexpr int kSpeedUp = 4;
-
-class FastClock final : public link::Clock {
-public:
-    std::int64_t nowMs() override { return real_.nowMs() * kSpeedUp; }
-    void sleep(std::chrono::microseconds duration) override { real_.sleep(duration / kSpeedUp); }
-
-private:
-    link::SystemClock real_;
-};
 
 // What the simulated transmitter holds: fields of the first four blocks.
 Configuration transmitterRecord() {
@@ -61,87 +38,25 @@ Configuration transmitterRecord() {
     return cfg;
 }
 
-bool writeFile(const QString& path, Configuration cfg) {
-    std::vector<std::uint8_t> bytes;
-    if (tk::wrfile(cfg, bytes) != FileWriteError::None) {
-        return false;
-    }
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-}
-
-std::optional<Configuration> readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QByteArray data = f.readAll();
-    Configuration cfg;
-    tk::setdefault(cfg);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
-        return std::nullopt;
-    }
-    return cfg;
-}
-
 } // namespace
 
-class LinkTest : public QObject {
+class LinkTest : public test::LinkCase {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
-    QString program_;
-    QString deviceFile_;
-    QString writtenFile_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
-    std::unique_ptr<QProcess> sim_;
-    QString pty_;
-
-    MainWindow& window() { return *app_->main; }
-    LinkController& link() { return window().link(); }
-    QString status(int i) {
-        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
-    }
-    QProgressBar& progress() { return *child<QProgressBar>(window(), "ProgressBar1"); }
-    QPushButton& cancel() { return *child<QPushButton>(window(), "Btotmsv"); }
     void click(const char* button) {
         QTest::mouseClick(child<QToolButton>(window(), button), Qt::LeftButton);
     }
 
     // Starts the simulator on a new pseudo-terminal with the given extra arguments.
     void startSimulator(const QStringList& extra = {}) {
-        sim_ = std::make_unique<QProcess>();
-        sim_->setProcessChannelMode(QProcess::SeparateChannels);
-        sim_->start(QStringLiteral(TK515_SIM), QStringList{deviceFile_, QStringLiteral("-o"),
-                                                           writtenFile_, QStringLiteral("--fast")} +
-                                                   extra);
-        QVERIFY2(sim_->waitForStarted(), qPrintable(sim_->errorString()));
-        QTRY_VERIFY(sim_->canReadLine());
-        pty_ = QString::fromLocal8Bit(sim_->readLine()).trimmed();
-        QVERIFY(pty_.startsWith(QStringLiteral("/dev/")));
-    }
-
-    // Opens the window on `port`, as `tk515pro --port PORT` does.
-    void openWindow(const QString& port) {
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().presetPort(port);
-        link().useClock(std::make_unique<FastClock>());
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        launchSimulator(
+            QStringList{deviceFile_, QStringLiteral("-o"), writtenFile_, QStringLiteral("--fast")} +
+            extra);
     }
 
     // Runs a link command by its button and waits for its end.
     void run(const char* button, int timeoutMs = 20000) {
-        QSignalSpy ended(&link(), &LinkController::commandEnded);
-        click(button);
-        if (link().busy()) {
-            QVERIFY(ended.wait(timeoutMs));
-        }
-        QVERIFY(!link().busy());
+        runToEnd([&] { click(button); }, timeoutMs);
     }
 
     void connectLink() {
@@ -182,36 +97,12 @@ class LinkTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-        deviceFile_ = scratch_.filePath(QStringLiteral("device.tk515"));
-        writtenFile_ = scratch_.filePath(QStringLiteral("written.tk515"));
-    }
-
     void init() {
         prompts_ = ScriptedPrompts{};
         // Each case starts with the normal exchange, whatever the one before chose.
         QSettings(QStringLiteral("tkcnt"), QStringLiteral("tkgps")).remove(QStringLiteral("quick"));
         QVERIFY(writeFile(deviceFile_, transmitterRecord()));
         QFile::remove(writtenFile_);
-    }
-
-    void cleanup() {
-        app_.reset();
-        if (sim_) {
-            if (sim_->state() != QProcess::NotRunning) {
-                sim_->terminate();
-                sim_->waitForFinished(5000);
-            }
-            // What the simulator was asked, to see why a case failed.
-            if (QTest::currentTestFailed()) {
-                qInfo("tk515-sim:\n%s", sim_->readAllStandardError().constData());
-            }
-            sim_.reset();
-        }
     }
 
     // The same with "Быстрый обмен" ticked in the port dialog: the link takes it from
@@ -366,15 +257,6 @@ private slots:
         QVERIFY(child(window(), "Panel013")->isHidden());
         QVERIFY(child(window(), "Panel000")->isVisible());
 
-        auto refusal = [this]() -> QString {
-            auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
-            if (box == nullptr || !box->isVisible()) {
-                return {};
-            }
-            const QString text = box->text();
-            box->close();
-            return text;
-        };
         click("ToolButton9");
         QCOMPARE(refusal(), LinkController::kBusyText);
         child<QAction>(window(), "Write1")->trigger();

@@ -1,15 +1,25 @@
-// Shared by the settings panel tests: the window as the program builds it, active
-// so that the focus moves as for a user, and small helpers to type, click and save.
+// The ground every window test stands on: one scratch folder for the test program
+// (the home, the settings store and the program folder inside it), scripted prompts,
+// the window as the program builds it, active so that the focus moves as for a user,
+// small helpers to type, click and save (configuration files are written and read
+// through record_files.h).
 #pragma once
 
 #include "files/format.h"
+#include "record_files.h"
 #include "window_support.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QObject>
 
+#include <initializer_list>
 #include <memory>
 
 namespace tk::test {
@@ -31,6 +41,12 @@ inline void keyText(QWidget* w, const QString& text) {
     }
 }
 
+// True when the text fits its label: nothing of the caption is cut off.
+inline bool captionFits(const QWidget* w) {
+    return w->width() >= w->sizeHint().width() &&
+           w->geometry().right() < w->parentWidget()->width();
+}
+
 class PanelFixture {
 public:
     QTemporaryDir scratch;
@@ -38,6 +54,7 @@ public:
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> app;
 
+    // The home, the settings store and the program folder, inside the scratch folder.
     bool prepare() {
         if (!scratch.isValid()) {
             return false;
@@ -47,14 +64,30 @@ public:
         return QDir().mkpath(program);
     }
 
-    // A new window, shown and active, with the general panel.
-    void open() {
+    // Empties the program folder: the generated names start again from Object1.
+    bool emptyProgramFolder() {
+        return QDir(program).removeRecursively() && QDir().mkpath(program);
+    }
+
+    // A new window as the program builds it, over new prompts, not shown yet.
+    MainWindow& create() {
         prompts = ScriptedPrompts{};
         app = std::make_unique<AppWindows>(createWindows(program, &prompts));
+        return window();
+    }
+    // Shows the window and waits until it is on the screen and active.
+    void show() {
         window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
     }
+    // A new window, shown and active, with the general panel.
+    void open() {
+        create();
+        show();
+    }
+    // Closes the window as the program ends, answering No to saving.
     void close() {
         prompts.answers = {Prompts::Answer::No};
         app.reset();
@@ -64,6 +97,9 @@ public:
     Configuration& record() { return window().panelContext().record(); }
     bool changed() { return window().document().ConfigChanged(); }
     QTreeWidget& tree() { return *child<QTreeWidget>(window(), "TreeView1"); }
+    QString statusPanel(int i) {
+        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
+    }
 
     template <class T = QWidget> T* get(const char* name) { return child<T>(window(), name); }
 
@@ -88,7 +124,50 @@ public:
         child<QAction>(window(), "Save1")->trigger();
     }
 
-    // The configuration the file at `path` holds.
+    // A table of a panel's controls: the name, the text shown, the font's pixel size and
+    // weight, one row a control.
+    struct Control {
+        const char* name;
+        const char* text;
+        int pixels;
+        bool bold;
+    };
+    static void controlTable(std::initializer_list<Control> controls) {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<bool>("bold");
+        for (const Control& c : controls) {
+            QTest::newRow(c.name) << QByteArray(c.name) << QString::fromUtf8(c.text) << c.pixels
+                                  << c.bold;
+        }
+    }
+    // The control of the table's current row stands as given: on show in `panel` and
+    // inside it, in its font, with its text, the caption whole.
+    void controlStandsAsGiven(const char* panel) {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, text);
+        QFETCH(int, pixels);
+        QFETCH(bool, bold);
+        QWidget* w = get(name.constData());
+        QVERIFY(w != nullptr && w->isVisible());
+        QCOMPARE(w->font().pixelSize(), pixels);
+        QCOMPARE(w->font().bold(), bold);
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            QCOMPARE(label->text(), text);
+            QVERIFY2(captionFits(label), name.constData());
+        } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
+            QCOMPARE(box->text(), text);
+            QVERIFY2(captionFits(box), name.constData());
+        } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+            QCOMPARE(line->text(), text);
+        }
+        // The whole panel fits the window at its default size.
+        QVERIFY(w->geometry().right() < get(panel)->width());
+        QVERIFY(w->geometry().bottom() < get(panel)->height());
+    }
+
+    // The configuration the file at `path` holds, read as the program opens it.
     static Configuration fileRecord(const QString& path) {
         Configuration cfg;
         const StatusCode status = openf(cfg, QFile::encodeName(path).toStdString());
@@ -99,10 +178,33 @@ public:
     }
 };
 
-// True when the text fits its label: nothing of the caption is cut off.
-inline bool captionFits(const QWidget* w) {
-    return w->width() >= w->sizeHint().width() &&
-           w->geometry().right() < w->parentWidget()->width();
-}
+// The base of every window and dialog test: the fixture, prepared once for the test
+// program with the fonts the program's windows use, and the names the cases use for
+// its parts.
+class WindowCase : public QObject {
+    Q_OBJECT
+
+protected:
+    PanelFixture f_;
+    QTemporaryDir& scratch_ = f_.scratch;
+    const QString& program_ = f_.program;
+    ScriptedPrompts& prompts_ = f_.prompts;
+    std::unique_ptr<AppWindows>& app_ = f_.app;
+
+    MainWindow& window() { return f_.window(); }
+    Configuration& record() { return f_.record(); }
+    bool changed() { return f_.changed(); }
+    bool fillGuard() { return window().panelContext().fillGuard(); }
+    QTreeWidget& tree() { return f_.tree(); }
+    QString statusPanel(int i) { return f_.statusPanel(i); }
+    void open() { f_.open(); }
+    void click(const char* nodeText) { f_.click(nodeText); }
+
+private slots:
+    void initTestCase() {
+        installFontSubstitutes();
+        QVERIFY(f_.prepare());
+    }
+};
 
 } // namespace tk::test

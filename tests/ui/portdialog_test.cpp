@@ -1,8 +1,8 @@
 // The port dialog TForm4 through its real widgets: controls, the pause arithmetic, the
 // quick exchange, OK and Cancel, and the port it keeps when the list does not offer it.
+#include "panel_support.h"
 #include "ui/appwindows.h"
 #include "ui/portdialog.h"
-#include "window_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,10 +16,9 @@
 using namespace tk;
 using tk::test::child;
 
-class PortDialogTest : public QObject {
+class PortDialogTest : public test::WindowCase {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
     QWidget owner_;
     QString portName_;
     std::uint32_t txPause_ = 10;
@@ -55,12 +54,6 @@ class PortDialogTest : public QObject {
     void clickMultiplier() { clickBox(multiplier()); }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        test::isolateUserFolders(scratch_);
-        installFontSubstitutes();
-    }
-
     void init() {
         present_ = {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"),
                     QStringLiteral("/dev/ttyUSB1")};
@@ -86,7 +79,6 @@ private slots:
         PortDialog& d = *dialog_;
         QCOMPARE(d.objectName(), QStringLiteral("TForm4"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Параметры порта"));
-        QCOMPARE(d.size(), QSize(305, 159));
         QVERIFY(d.windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(d.isModal());

@@ -5,114 +5,42 @@
 //
 // The test's clock runs four times faster than the wall clock (the 2 s pauses
 // between modem commands take half a second); the simulator answers at once.
-#include "files/format.h"
-#include "link/clock.h"
-#include "model/defaults.h"
-#include "ui/linkcontroller.h"
-#include "window_support.h"
+#include "link_support.h"
 
 #include <QAction>
-#include <QDir>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QToolButton>
-#include <QTreeWidget>
 
 using namespace tk;
 using tk::test::child;
+using tk::test::readFile;
 using tk::test::ScriptedPrompts;
 using Answer = Prompts::Answer;
 
 namespace {
 
-constexpr int kSpeedUp = 4;
 constexpr int kSessionMs = 30000; // a whole remote session, real time, at most
-
-class FastClock final : public link::Clock {
-public:
-    std::int64_t nowMs() override { return real_.nowMs() * kSpeedUp; }
-    void sleep(std::chrono::microseconds duration) override { real_.sleep(duration / kSpeedUp); }
-
-private:
-    link::SystemClock real_;
-};
 
 const char* const kTel = "+79161234567";
 
-std::optional<Configuration> readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QByteArray data = f.readAll();
-    Configuration cfg;
-    tk::setdefault(cfg);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    if (tk::refile(cfg, std::span(bytes, static_cast<std::size_t>(data.size()))) != StatusNone) {
-        return std::nullopt;
-    }
-    return cfg;
-}
-
 } // namespace
 
-class RemoteTest : public QObject {
+class RemoteTest : public test::LinkCase {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
-    QString program_;
-    QString writtenFile_;
-    QString dialledFile_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
-    std::unique_ptr<QProcess> sim_;
-    QString pty_;
-
-    MainWindow& window() { return *app_->main; }
-    LinkController& link() { return window().link(); }
-    Configuration& record() { return window().panelContext().record(); }
-    QString status(int i) {
-        return child<QLabel>(window(), qPrintable(QStringLiteral("StatusPanel%1").arg(i)))->text();
-    }
-    QProgressBar& progress() { return *child<QProgressBar>(window(), "ProgressBar1"); }
-
     void startSimulator(const QStringList& extra = {}) {
-        sim_ = std::make_unique<QProcess>();
         QStringList args{QStringLiteral("-o"), writtenFile_, QStringLiteral("--fast")};
         if (extra.contains(QStringLiteral("--modem"))) {
             args << QStringLiteral("--dialled") << dialledFile_;
         }
-        sim_->start(QStringLiteral(TK515_SIM), args + extra);
-        QVERIFY2(sim_->waitForStarted(), qPrintable(sim_->errorString()));
-        QTRY_VERIFY(sim_->canReadLine());
-        pty_ = QString::fromLocal8Bit(sim_->readLine()).trimmed();
-        QVERIFY(pty_.startsWith(QStringLiteral("/dev/")));
-    }
-
-    void openWindow(const QString& port) {
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().presetPort(port);
-        link().useClock(std::make_unique<FastClock>());
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        launchSimulator(args + extra);
     }
 
     // Runs a menu command and waits for the link command's end.
     void run(const char* item) {
-        QSignalSpy ended(&link(), &LinkController::commandEnded);
-        child<QAction>(window(), item)->trigger();
-        if (link().busy()) {
-            QVERIFY(ended.wait(kSessionMs));
-        }
-        QVERIFY(!link().busy());
+        runToEnd([&] { child<QAction>(window(), item)->trigger(); }, kSessionMs);
     }
 
-    QTreeWidget& tree() { return *child<QTreeWidget>(window(), "TreeView1"); }
     QString highlighted() {
         const QList<QTreeWidgetItem*> selected = tree().selectedItems();
         return selected.size() == 1 ? selected.first()->text(0) : QString();
@@ -136,33 +64,10 @@ class RemoteTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-        writtenFile_ = scratch_.filePath(QStringLiteral("written.tk515"));
-        dialledFile_ = scratch_.filePath(QStringLiteral("dialled.txt"));
-    }
-
     void init() {
         prompts_ = ScriptedPrompts{};
         QFile::remove(writtenFile_);
         QFile::remove(dialledFile_);
-    }
-
-    void cleanup() {
-        app_.reset();
-        if (sim_) {
-            if (sim_->state() != QProcess::NotRunning) {
-                sim_->terminate();
-                sim_->waitForFinished(5000);
-            }
-            if (QTest::currentTestFailed()) {
-                qInfo("tk515-sim:\n%s", sim_->readAllStandardError().constData());
-            }
-            sim_.reset();
-        }
     }
 
     // Write the whole record, then read it back over a configuration opened from a
@@ -367,15 +272,6 @@ private slots:
         QSignalSpy ended(&link(), &LinkController::commandEnded);
         child<QAction>(window(), "Udalwrite1")->trigger();
         QVERIFY(link().busy());
-        auto refusal = [this]() -> QString {
-            auto* box = window().findChild<QMessageBox*>(QStringLiteral("LinkBusyBox"));
-            if (box == nullptr || !box->isVisible()) {
-                return {};
-            }
-            const QString text = box->text();
-            box->close();
-            return text;
-        };
         child<QAction>(window(), "Udalread1")->trigger();
         QCOMPARE(refusal(), LinkController::kBusyText);
         QTest::mouseClick(child<QToolButton>(window(), "ToolButton7"), Qt::LeftButton);

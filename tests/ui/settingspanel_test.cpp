@@ -16,13 +16,10 @@
 
 using namespace tk;
 
-class SettingsPanelTest : public QObject {
+class SettingsPanelTest : public test::WindowCase {
     Q_OBJECT
 
-    test::PanelFixture f_;
-
 private slots:
-    void initTestCase() { QVERIFY(f_.prepare()); }
     void cleanup() {
         if (f_.app) {
             f_.close();

@@ -2,8 +2,8 @@
 // through their real widgets in the real window: keys, mouse clicks and paste.
 #include "image/image.h"
 #include "model/cp1251.h"
+#include "panel_support.h"
 #include "ui/panels/settingspanel.h"
-#include "window_support.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,9 +21,6 @@
 
 using namespace tk;
 using tk::test::child;
-using tk::test::clickNode;
-using tk::test::node;
-using tk::test::ScriptedPrompts;
 
 namespace {
 
@@ -33,27 +30,10 @@ QString fromRecord(const Text& t) {
 
 } // namespace
 
-class SysOptsTest : public QObject {
+class SysOptsTest : public test::WindowCase {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
-    QString program_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
-
-    MainWindow& window() { return *app_->main; }
-    Configuration& record() { return window().panelContext().record(); }
-    bool changed() { return window().document().ConfigChanged(); }
-    bool fillGuard() { return window().panelContext().fillGuard(); }
-
     template <class T = QWidget> T* w(const char* name) { return child<T>(window(), name); }
-
-    void click(const char* text) {
-        auto* tree = w<QTreeWidget>("TreeView1");
-        QTreeWidgetItem* item = node(*tree, QString::fromUtf8(text));
-        QVERIFY2(item != nullptr, text);
-        clickNode(*tree, item);
-    }
 
     // Replaces the whole text of an edit by typing, as a user does after Ctrl+A; a text
     // that begins with "<" is typed in front of the text instead.
@@ -133,22 +113,12 @@ class SysOptsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        tk::test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-    }
-
     void init() {
-        QVERIFY(QDir(program_).removeRecursively() && QDir().mkpath(program_));
-        prompts_ = ScriptedPrompts{};
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QVERIFY(f_.emptyProgramFolder());
+        open();
     }
 
-    void cleanup() { app_.reset(); }
+    void cleanup() { f_.close(); }
 
     // ---- Both panels --------------------------------------------------------------
 

@@ -1,37 +1,22 @@
 // Closing and deleting the window while the focus is inside a panel edit: the
 // panels' focus handlers may run as the widgets go, and must still find the record,
 // the document and the panel context alive. Meant to run under the sanitizers too.
-#include "window_support.h"
+#include "panel_support.h"
 
 #include <QApplication>
 #include <QLineEdit>
 
 using namespace tk;
 using tk::test::child;
-using tk::test::clickNode;
-using tk::test::node;
-using tk::test::ScriptedPrompts;
 using Answer = Prompts::Answer;
 
-class TeardownTest : public QObject {
+class TeardownTest : public test::WindowCase {
     Q_OBJECT
-
-    QTemporaryDir scratch_;
-    QString program_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
-
-    MainWindow& window() { return *app_->main; }
 
     // A window with a typed edit in the view of `nodeText` still holding the focus.
     void openAndType(const char* nodeText, const char* editName, const char* typed) {
-        prompts_ = ScriptedPrompts{};
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().show();
-        window().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
-        auto* tree = child<QTreeWidget>(window(), "TreeView1");
-        clickNode(*tree, node(*tree, QString::fromUtf8(nodeText)));
+        open();
+        click(nodeText);
         auto* edit = child<QLineEdit>(window(), editName);
         QVERIFY(edit != nullptr && edit->isVisible());
         edit->setFocus();
@@ -64,13 +49,6 @@ class TeardownTest : public QObject {
     static inline int touched_ = 0;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        tk::test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-    }
-
     void closeThenDelete_data() {
         QTest::addColumn<QByteArray>("nodeText");
         QTest::addColumn<QByteArray>("editName");

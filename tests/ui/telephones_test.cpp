@@ -1,8 +1,8 @@
 // The report telephone tables through the real window: the list with its dialog, the
 // three tick grids, their enabled cells, clicks and keys, drawing, hints and the
 // partition selector; and one routing from the window into a saved file.
+#include "panel_support.h"
 #include "ui/panels/telephonepanel.h"
-#include "window_support.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,9 +19,6 @@
 
 using namespace tk;
 using tk::test::child;
-using tk::test::clickNode;
-using tk::test::node;
-using tk::test::ScriptedPrompts;
 
 namespace {
 
@@ -29,27 +26,14 @@ const char* const kAllTelephones[] = {"111", "222", "333", "444", "555", "666"};
 
 } // namespace
 
-class TelephonesTest : public QObject {
+class TelephonesTest : public test::WindowCase {
     Q_OBJECT
 
-    QTemporaryDir scratch_;
-    QString program_;
-    ScriptedPrompts prompts_;
-    std::unique_ptr<AppWindows> app_;
-
-    MainWindow& window() { return *app_->main; }
-    Configuration& record() { return window().panelContext().record(); }
-    bool changed() { return window().document().ConfigChanged(); }
-    bool guardHeld() { return window().panelContext().fillGuard(); }
+    bool guardHeld() { return fillGuard(); }
     TickGrid& grid(const char* name) { return *child<TickGrid>(window(), name); }
     QComboBox& partitionCombo() { return *child<QComboBox>(window(), "Panel011_7PartNumComboBox"); }
 
-    void show(const char* text) {
-        auto& tree = *child<QTreeWidget>(window(), "TreeView1");
-        QTreeWidgetItem* item = node(tree, QString::fromUtf8(text));
-        QVERIFY2(item != nullptr, text);
-        clickNode(tree, item);
-    }
+    void show(const char* text) { click(text); }
 
     void setTelephones(std::initializer_list<int> telephones) {
         for (auto& tel : record().TelNum) {
@@ -122,19 +106,7 @@ class TelephonesTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch_.isValid());
-        tk::test::isolateUserFolders(scratch_);
-        program_ = scratch_.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(program_));
-    }
-
-    void init() {
-        prompts_ = ScriptedPrompts{};
-        app_ = std::make_unique<AppWindows>(createWindows(program_, &prompts_));
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
-    }
+    void init() { open(); }
 
     void cleanup() {
         QVERIFY2(prompts_.log.isEmpty(), qPrintable(prompts_.log.join(u'|')));
