@@ -237,10 +237,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const std::vector<std::string> cableRead = {tool, "read", "--port", cable.port, "-o", out};
-    const std::vector<std::string> cableWrite = {tool, "write", "--port", cable.port, base};
-    const std::vector<std::string> remoteRead = {tool,    "remote-read", "--port", modem.port,
-                                                 "--tel", kTel,          "-o",     out};
+    // The exchanges alone: no backup, so the write reads nothing first.
+    const std::vector<std::string> cableRead = {tool, "read", "--port",     cable.port,
+                                                "-o", out,    "--no-backup"};
+    const std::vector<std::string> cableWrite = {tool,       "write", "--port",
+                                                 cable.port, base,    "--no-backup"};
+    const std::vector<std::string> remoteRead = {
+        tool, "remote-read", "--port", modem.port, "--tel", kTel, "-o", out, "--no-backup"};
     auto quick = [](std::vector<std::string> args) {
         args.push_back("--quick");
         return args;

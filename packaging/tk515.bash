@@ -4,13 +4,15 @@
 
 _tk515_options() {
     case "$1" in
-    new | show | diff) echo "--help" ;;
-    export | import) echo "-o --help" ;;
+    new | show) echo "--help" ;;
+    diff) echo "--labels --help" ;;
+    backups) echo "--json --help" ;;
+    export | import | report) echo "-o --help" ;;
     ports) echo "--help" ;;
-    read) echo "--port -o --pause --quick --trace --help" ;;
-    write) echo "--port --verify --pause --quick --trace --help" ;;
-    remote-read) echo "--port --tel -o --pause --quick --trace --help" ;;
-    remote-write) echo "--port --tel --verify --pause --quick --trace --help" ;;
+    read) echo "--port -o --pause --quick --trace --no-backup --help" ;;
+    write) echo "--port --verify --pause --quick --trace --no-backup --help" ;;
+    remote-read) echo "--port --tel -o --pause --quick --trace --no-backup --help" ;;
+    remote-write) echo "--port --tel --verify --pause --quick --trace --no-backup --help" ;;
     esac
 }
 
@@ -22,8 +24,8 @@ _tk515() {
     COMPREPLY=()
 
     if [[ $COMP_CWORD -eq 1 ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "new show export import diff ports read write \
-remote-read remote-write --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "new show export import diff report backups ports \
+read write remote-read remote-write --help --version" -- "$cur")
         return 0
     fi
     command="${COMP_WORDS[1]}"
@@ -54,7 +56,7 @@ remote-read remote-write --help --version" -- "$cur")
         return 0
     fi
     case "$command" in
-    ports) return 0 ;;
+    ports | backups) return 0 ;;
     read | remote-read) return 0 ;; # the output goes after -o
     esac
     # Configuration files, JSON files and folders on the way to them.

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kTelephoneMax = 15; // what a configuration file holds
 
-enum class Option { Help, Output, Port, Tel, Trace, Pause, Quick, Verify };
+enum class Option { Help, Output, Port, Tel, Trace, Pause, Quick, Verify, Labels, Json, NoBackup };
 
 struct OptionName {
     std::string_view name;
@@ -21,10 +21,12 @@ struct OptionName {
 };
 
 constexpr OptionName kOptions[] = {
-    {"--help", "-h", Option::Help, false}, {"--output", "-o", Option::Output, true},
-    {"--port", "", Option::Port, true},    {"--tel", "", Option::Tel, true},
-    {"--trace", "", Option::Trace, true},  {"--pause", "", Option::Pause, true},
-    {"--quick", "", Option::Quick, false}, {"--verify", "", Option::Verify, false},
+    {"--help", "-h", Option::Help, false},        {"--output", "-o", Option::Output, true},
+    {"--port", "", Option::Port, true},           {"--tel", "", Option::Tel, true},
+    {"--trace", "", Option::Trace, true},         {"--pause", "", Option::Pause, true},
+    {"--quick", "", Option::Quick, false},        {"--verify", "", Option::Verify, false},
+    {"--labels", "", Option::Labels, false},      {"--json", "", Option::Json, false},
+    {"--no-backup", "", Option::NoBackup, false},
 };
 
 bool taken(Option option, const Takes& takes) {
@@ -42,6 +44,12 @@ bool taken(Option option, const Takes& takes) {
         return takes.telephone;
     case Option::Verify:
         return takes.verify;
+    case Option::Labels:
+        return takes.labels;
+    case Option::Json:
+        return takes.json;
+    case Option::NoBackup:
+        return takes.backup;
     }
     return false;
 }
@@ -139,6 +147,15 @@ void setFlag(Option option, Arguments& a) {
         break;
     case Option::Verify:
         a.verify = true;
+        break;
+    case Option::Labels:
+        a.labels = true;
+        break;
+    case Option::Json:
+        a.json = true;
+        break;
+    case Option::NoBackup:
+        a.noBackup = true;
         break;
     default:
         break;

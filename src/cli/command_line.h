@@ -1,6 +1,7 @@
 // The command line of tk515: the commands, the options they take, the one parser of
 // every command's options, and how a command says what went wrong. Every command
-// (new, show, export, import, diff, ports, read, write, remote-read, remote-write) is
+// (new, show, export, import, diff, report, backups, ports, read, write, remote-read,
+// remote-write) is
 // a row of a table: its name, the options it takes, its usage and help, its runner.
 #pragma once
 
@@ -31,6 +32,9 @@ struct Takes {
     bool telephone = false; // --tel НОМЕР
     bool telephoneRequired = false; // ... and it is required
     bool verify = false;            // --verify
+    bool labels = false;            // --labels
+    bool json = false;              // --json
+    bool backup = false;            // --no-backup: the command keeps backups otherwise
 };
 
 // One command line, parsed.
@@ -44,6 +48,9 @@ struct Arguments {
     unsigned pause = link::kDefaultTxPause;
     bool quick = false; // the quick exchange, for the command and its --verify
     bool verify = false;
+    bool labels = false;   // diff: the window's panels and captions
+    bool json = false;     // backups: as JSON
+    bool noBackup = false; // read and write commands: keep no backup
     bool help = false;
 };
 

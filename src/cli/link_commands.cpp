@@ -16,14 +16,15 @@ constexpr const char* kLinkHelp =
     "  read --port ПОРТ -o ФАЙЛ  прочитать конфигурацию передатчика в ФАЙЛ\n"
     "  write --port ПОРТ ФАЙЛ [--verify]\n"
     "                            записать конфигурацию из ФАЙЛА в передатчик\n"
-    "  (у read и write: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ)\n";
+    "  (у read и write: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ, --no-backup)\n";
 
 constexpr const char* kPortsUsage = "Использование: tk515 ports\n";
 constexpr const char* kReadUsage =
-    "Использование: tk515 read --port ПОРТ -o ФАЙЛ [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
+    "Использование: tk515 read --port ПОРТ -o ФАЙЛ [--pause N] [--quick] [--trace ЖУРНАЛ]\n"
+    "                          [--no-backup]\n";
 constexpr const char* kWriteUsage =
     "Использование: tk515 write --port ПОРТ ФАЙЛ [--verify] [--pause N] [--quick]\n"
-    "                           [--trace ЖУРНАЛ]\n";
+    "                           [--trace ЖУРНАЛ] [--no-backup]\n";
 
 constexpr const char* kLinkOptionsHelp =
     "\n"
@@ -37,6 +38,8 @@ constexpr const char* kLinkOptionsHelp =
     "                   с которым быстрый обмен еще не проверялся, сначала обычный обмен\n"
     "  --trace ЖУРНАЛ   записать в ЖУРНАЛ каждый переданный и принятый байт со временем\n"
     "                   в миллисекундах, шестнадцатерично и буквами (для поддержки)\n"
+    "  --no-backup      не сохранять резервную копию (у write: не читать передатчик\n"
+    "                   перед записью)\n"
     "\n"
     "Слова состояния связи (Connecting, Reading03, Error 3, ...) выводятся в поток\n"
     "ошибок. Ctrl+C (а также SIGTERM и SIGHUP) прерывает передачу и закрывает порт.\n"
@@ -44,10 +47,16 @@ constexpr const char* kLinkOptionsHelp =
 
 constexpr const char* kReadHelp =
     "\nУстанавливает связь с передатчиком (до 10 попыток), читает его конфигурацию,\n"
-    "разрывает связь и сохраняет конфигурацию в ФАЙЛ (файл конфигурации).\n";
+    "разрывает связь и сохраняет конфигурацию в ФАЙЛ (файл конфигурации). Последняя\n"
+    "строка комментариев говорит, когда и через какой порт она прочитана. Та же\n"
+    "конфигурация сохраняется резервной копией (см. tk515 backups); если копия не\n"
+    "сохраняется, об этом говорится в потоке ошибок, а чтение всё равно удаётся.\n";
 constexpr const char* kWriteHelp =
-    "\nУстанавливает связь с передатчиком, записывает в него конфигурацию из ФАЙЛА\n"
-    "(файл конфигурации или JSON) и разрывает связь. По кабелю передаются блоки 00-03\n"
+    "\nСначала читает конфигурацию передатчика так же, как read (своя связь, чтение,\n"
+    "разрыв связи; около 8 с), и сохраняет её резервной копией \"перед записью\"; если\n"
+    "она не прочитана или не сохранена, ничего не записывает. Затем снова\n"
+    "устанавливает связь, записывает в передатчик конфигурацию из ФАЙЛА (файл\n"
+    "конфигурации или JSON) и разрывает связь. По кабелю передаются блоки 00-03\n"
     "(байты 0-511 образа). С --verify затем читает конфигурацию обратно и сравнивает\n"
     "записанные блоки; при различии называет первый несовпавший блок.\n";
 
@@ -116,12 +125,39 @@ public:
         // The cable read decodes the base image over a new configuration.
         Configuration cfg = FactoryRecord();
         redump(cfg, r->image);
+        // A backup that fails leaves the read as good as it was.
+        run_.keepRead(cfg, BackupKind::Read);
         return run_.save(cfg, r->message);
+    }
+
+    // What the transmitter holds, read as the read command reads it and kept before a
+    // write. False when it could not be read or kept: nothing may be written then.
+    bool keepBeforeWrite(const Configuration& written) {
+        const auto r = readImage();
+        if (!r) {
+            run_.failed("запись не выполнена: конфигурация передатчика не прочитана, копия "
+                        "не сохранена");
+            return false;
+        }
+        Configuration held = FactoryRecord();
+        redump(held, r->image);
+        // The transmitter is the one the file written names.
+        held.TxSerialNum = written.TxSerialNum;
+        held.TxTlfNum = written.TxTlfNum;
+        if (!run_.keepRead(held, BackupKind::BeforeWrite)) {
+            run_.failed("запись не выполнена: копия передатчика не сохранена (без копии: "
+                        "--no-backup)");
+            return false;
+        }
+        return true;
     }
 
     int write(const Configuration& cfg) {
         std::vector<std::uint8_t> image(kEncodeClearSize);
         image.resize(wrdump(cfg, image));
+        if (run_.backups() && !keepBeforeWrite(cfg)) {
+            return ExitFailed;
+        }
         if (!connect()) {
             return ExitFailed;
         }
@@ -190,14 +226,14 @@ constexpr const char* kPortsHelp =
 const Command kCommands[] = {
     {"ports", {}, kPortsUsage, kPortsHelp, "", true, runPorts},
     {"read",
-     {.output = true, .outputRequired = true, .link = true},
+     {.output = true, .outputRequired = true, .link = true, .backup = true},
      kReadUsage,
      kReadHelp,
      kLinkOptionsHelp,
      true,
      runRead},
     {"write",
-     {.files = 1, .link = true, .verify = true},
+     {.files = 1, .link = true, .verify = true, .backup = true},
      kWriteUsage,
      kWriteHelp,
      kLinkOptionsHelp,

@@ -6,6 +6,8 @@
 #include "image/image.h"
 #include "link/transfer.h"
 
+#include <QDir>
+
 namespace tk::cli {
 namespace {
 
@@ -57,6 +59,14 @@ LinkRun::LinkRun(const Arguments& a, std::ostream& out, std::ostream& err)
 }
 
 bool LinkRun::start() {
+    if (backups()) {
+        // Old copies go first; a copy that cannot be removed only says so.
+        backupRoot_ = BackupFolder();
+        const PruneResult pruned = PruneBackups(backupRoot_, QDateTime::currentDateTime());
+        for (const QString& error : pruned.errors) {
+            failed("резервная копия не удалена: " + TerminalText(error.toStdString(), kPathChars));
+        }
+    }
     if (args_.output) {
         const std::string problem = OutputProblem(*args_.output);
         if (!problem.empty()) {
@@ -115,6 +125,29 @@ int LinkRun::verify(std::span<const std::uint8_t> written, std::span<const std::
     out_ << "Проверка: записанные блоки 00-" << link::Hex2(blocks - 1)
          << " прочитаны без различий.\n";
     return ExitOk;
+}
+
+bool LinkRun::keepRead(Configuration& cfg, BackupKind kind, const std::string& telephone) {
+    if (!backups()) {
+        return true;
+    }
+    QDateTime now = QDateTime::currentDateTime();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const ReadOrigin origin{kind, !telephone.empty(),
+                            QString::fromStdString(telephone.empty() ? *args_.port : telephone),
+                            now};
+    AddReadComment(cfg, origin);
+    const BackupResult kept = KeepBackup(backupRoot_, cfg, now);
+    if (!kept.ok()) {
+        failed("резервная копия не сохранена в " +
+               TerminalText(QDir::toNativeSeparators(backupRoot_).toStdString(), kPathChars) +
+               ": " + TerminalText(kept.error.toStdString(), kPathChars));
+        return false;
+    }
+    out_ << "Резервная копия (" << BackupKindText(kind).toStdString()
+         << "): " << TerminalText(QDir::toNativeSeparators(kept.path).toStdString(), kPathChars)
+         << '\n';
+    return true;
 }
 
 int LinkRun::save(Configuration& cfg, const std::string& success) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/command_line.h"
+#include "files/backups.h"
 #include "link/clock.h"
 #include "link/exchange.h"
 #include "link/qserialline.h"
@@ -76,6 +77,15 @@ public:
     // the file is written.
     int save(Configuration& cfg, const std::string& success);
 
+    // Whether the command keeps backups (no --no-backup).
+    bool backups() const { return !args_.noBackup; }
+    // A configuration just read, unless --no-backup: its last comment line says what
+    // was read, from where and when (this port, or the telephone dialled), and it is
+    // kept in the backup store, so the copy and the output file are the same bytes.
+    // True when it was kept (or no backup is kept); a failure is said on stderr, and the
+    // caller decides whether it stops the command.
+    bool keepRead(Configuration& cfg, BackupKind kind, const std::string& telephone = {});
+
     link::SerialLine& line() { return *line_; }
     link::Clock& clock() { return clock_; }
     const link::LinkParams& params() const { return params_; }
@@ -90,6 +100,7 @@ private:
     SignalGuard signals_;
     link::LinkParams params_;
     std::string port_; // the port's name as printed
+    QString backupRoot_;
     link::Reporter reporter_;
     link::SystemClock clock_;
     link::QSerialLine serial_;

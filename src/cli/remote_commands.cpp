@@ -17,22 +17,26 @@ constexpr const char* kRemoteHelp =
     "                            прочитать конфигурацию передатчика в ФАЙЛ\n"
     "  remote-write --port ПОРТ ФАЙЛ [--tel НОМЕР] [--verify]\n"
     "                            записать конфигурацию из ФАЙЛА в передатчик\n"
-    "  (у обеих: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ)\n";
+    "  (у обеих: --pause ДЕСЯТЫЕ_МС, --quick, --trace ЖУРНАЛ, --no-backup)\n";
 
 constexpr const char* kReadUsage =
     "Использование: tk515 remote-read --port ПОРТ --tel НОМЕР -o ФАЙЛ\n"
-    "                                 [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
+    "                                 [--pause N] [--quick] [--trace ЖУРНАЛ] [--no-backup]\n";
 constexpr const char* kWriteUsage =
     "Использование: tk515 remote-write --port ПОРТ ФАЙЛ [--tel НОМЕР] [--verify]\n"
-    "                                  [--pause N] [--quick] [--trace ЖУРНАЛ]\n";
+    "                                  [--pause N] [--quick] [--trace ЖУРНАЛ] [--no-backup]\n";
 
 constexpr const char* kReadHelp =
     "\nГотовит модем (\"ATE=0\", \"AT\", \"AT+CBST=71,0,1\"), проверяет регистрацию в сети,\n"
     "звонит на НОМЕР передатчика, читает его конфигурацию с блоками расширения, кладёт\n"
     "трубку и сохраняет конфигурацию в ФАЙЛ (заводские значения, поверх них прочитанное;\n"
-    "телефон передатчика - НОМЕР).\n";
+    "телефон передатчика - НОМЕР; последняя строка комментариев - когда и по какому\n"
+    "номеру прочитано). Та же конфигурация сохраняется резервной копией.\n";
 constexpr const char* kWriteHelp =
-    "\nГотовит модем, звонит передатчику и записывает в него всю конфигурацию из ФАЙЛА\n"
+    "\nСначала звонит передатчику отдельным звонком и читает его конфигурацию так же,\n"
+    "как remote-read, и сохраняет её резервной копией \"перед записью\"; если она не\n"
+    "прочитана или не сохранена, ничего не записывает.\n"
+    "Затем готовит модем, звонит передатчику и записывает в него всю конфигурацию из ФАЙЛА\n"
     "(файл конфигурации или JSON) с блоками расширения, затем кладёт трубку. Номер\n"
     "берётся из --tel, а без него - телефон передатчика из ФАЙЛА. С --verify затем\n"
     "звонит снова, читает конфигурацию обратно и сравнивает все записанные блоки.\n";
@@ -51,6 +55,8 @@ constexpr const char* kOptionsHelp =
     "                   короче. С передатчиком, с которым быстрый обмен еще не проверялся,\n"
     "                   сначала обычный обмен\n"
     "  --trace ЖУРНАЛ   записать в ЖУРНАЛ каждый переданный и принятый байт со временем\n"
+    "  --no-backup      не сохранять резервную копию (у remote-write: не звонить\n"
+    "                   передатчику за его конфигурацией перед записью)\n"
     "\n"
     "Слова состояния (Check modem, Checking GSMNet, Connecting, Reading03, Disconnect)\n"
     "выводятся в поток ошибок. Ctrl+C (а также SIGTERM и SIGHUP - закрытый терминал)\n"
@@ -102,10 +108,35 @@ public:
         Configuration cfg = FactoryRecord();
         cfg.TxTlfNum = tel;
         DecodeRemoteImage(cfg, r->image, r->blocks);
+        // A backup that fails leaves the read as good as it was.
+        run_.keepRead(cfg, BackupKind::Read, tel);
         const int status = run_.save(cfg, r->message);
         // The data's status stays; the warning follows the result.
         run_.warn(*r);
         return status;
+    }
+
+    // What the transmitter holds, read in a call of its own as remote-read reads it and
+    // kept before the write. False when it could not be read or kept.
+    bool keepBeforeWrite(const Configuration& written, const std::string& tel) {
+        const auto r = read(tel);
+        if (!r) {
+            run_.failed("запись не выполнена: конфигурация передатчика не прочитана, копия "
+                        "не сохранена");
+            return false;
+        }
+        run_.warn(*r);
+        Configuration held = FactoryRecord();
+        held.TxTlfNum = tel;
+        DecodeRemoteImage(held, r->image, r->blocks);
+        // The transmitter is the one the file written names.
+        held.TxSerialNum = written.TxSerialNum;
+        if (!run_.keepRead(held, BackupKind::BeforeWrite, tel)) {
+            run_.failed("запись не выполнена: копия передатчика не сохранена (без копии: "
+                        "--no-backup)");
+            return false;
+        }
+        return true;
     }
 
     int remoteWrite(Configuration& cfg) {
@@ -119,6 +150,9 @@ public:
         }
         const std::vector<std::uint8_t> image = EncodeImage(cfg);
         const int blocks = static_cast<int>(image.size() / kTransferBlockSize);
+        if (run_.backups() && !keepBeforeWrite(cfg, tel)) {
+            return ExitFailed;
+        }
         const link::RemoteResult r = link::RemoteWrite(run_.line(), run_.clock(), run_.params(),
                                                        tel, image, run_.cancel(), run_.reporter());
         if (!r.ok) {
@@ -168,14 +202,15 @@ const Command kCommands[] = {
       .outputRequired = true,
       .link = true,
       .telephone = true,
-      .telephoneRequired = true},
+      .telephoneRequired = true,
+      .backup = true},
      kReadUsage,
      kReadHelp,
      kOptionsHelp,
      true,
      runRemoteRead},
     {"remote-write",
-     {.files = 1, .link = true, .telephone = true, .verify = true},
+     {.files = 1, .link = true, .telephone = true, .verify = true, .backup = true},
      kWriteUsage,
      kWriteHelp,
      kOptionsHelp,

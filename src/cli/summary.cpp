@@ -2,6 +2,7 @@
 
 #include "cli/terminal.h"
 #include "model/cp1251.h"
+#include "model/field_table.h"
 #include "model/input_rules.h"
 #include "model/options_rules.h"
 #include "model/packing.h"
@@ -21,15 +22,8 @@ const char* yesNo(bool on) {
     return on ? "да" : "нет";
 }
 
-// Telephones 1..6 whose bit is set in a report mask: "1, 2", or "—" when none.
 std::string telephones(std::int32_t mask) {
-    std::string out;
-    for (int k = 0; k < kReportTelephones; ++k) {
-        if ((mask & (1 << k)) != 0) {
-            out += (out.empty() ? "" : ", ") + std::to_string(k + 1);
-        }
-    }
-    return out.empty() ? "—" : out;
+    return TelephoneListText(mask);
 }
 
 class Lines {
@@ -84,30 +78,48 @@ void telephoneList(const Configuration& c, Lines& out) {
     }
 }
 
-void inputs(const Configuration& c, Lines& out) {
-    out.section("Настройки входов");
-    for (std::size_t n = 1; n <= static_cast<std::size_t>(kBaseInputs); ++n) {
-        const Input& in = c.Inputs[n];
-        out.item("Вход № " + std::to_string(n), "");
-        out.item("Тип зоны: ", ZoneTypeName(in), 2);
-        out.item("Контакты входа: ", ContactTypeName(in), 2);
-        out.item("Включать сирену при тревоге: ", yesNo(HasSiren(in)), 2);
-        out.item("Раздел: ", std::to_string(in.Partition), 2);
-        out.item("Параметры CID DialUp отчета:", "", 2);
-        out.item("Номер объекта: ", ObjNumDigits(in), 3);
-        out.item("Код события: ", EvCodeDigits(in), 3);
-        out.item("Номер входа: ", InpNumDigits(in), 3);
-        out.item("Номер раздела: ", PartNumDigits(in), 3);
+// Input n as the window shows it, with the labels of the field table: inputs 1..4 with
+// the telephones their reports go to.
+void input(const Configuration& c, int n, Lines& out) {
+    const Input& in = c.Inputs[static_cast<std::size_t>(n)];
+    out.item("Вход № " + std::to_string(n), "");
+    std::string group;
+    // Inputs 1..4 by the inputs panel, those above by their row of the table of inputs.
+    const FieldPlace place = n <= kBaseInputs ? FieldPlace::Input : FieldPlace::InputTable;
+    for (const FieldRow& row : FieldTable()) {
+        if (row.place != place || row.index != n) {
+            continue;
+        }
+        if (place == FieldPlace::Input && row.group != group) {
+            group = row.group;
+            out.item(group + ":", "", 2);
+        }
+        out.item(row.caption + ": ", TerminalText(row.value(c), kShownChars),
+                 group.empty() ? 2 : 3);
+    }
+    if (place == FieldPlace::Input) {
         out.item("CID DialUp: ", telephones(in.DialUpMask), 2);
         out.item("Alarm: ", telephones(in.AlarmMask), 2);
     }
-    std::string active;
-    for (std::size_t n = kBaseInputs + 1; n <= static_cast<std::size_t>(kInputCount); ++n) {
-        if ((c.Inputs[n].Flags & 1) != 0) {
-            active += (active.empty() ? "" : ", ") + std::to_string(n);
+}
+
+void inputs(const Configuration& c, Lines& out) {
+    out.section("Настройки входов");
+    for (int n = 1; n <= kBaseInputs; ++n) {
+        input(c, n, out);
+    }
+    std::vector<int> active;
+    std::string numbers;
+    for (int n = kBaseInputs + 1; n <= kInputCount; ++n) {
+        if ((c.Inputs[static_cast<std::size_t>(n)].Flags & 1) != 0) {
+            active.push_back(n);
+            numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
         }
     }
-    out.item("Активированные входы 5–64: ", active.empty() ? "нет" : active);
+    out.item("Активированные входы 5–64: ", numbers.empty() ? "нет" : numbers);
+    for (const int n : active) {
+        input(c, n, out);
+    }
 }
 
 void systemEvents(const Configuration& c, Lines& out) {
@@ -139,16 +151,6 @@ void comments(const Configuration& c, Lines& out) {
 }
 
 } // namespace
-
-std::string ZoneTypeName(const Input& in) {
-    const int item = ZoneItemOf(in.ZoneType);
-    return item == kNoItem ? std::string("не выбран") : std::string(ZoneItemText(item));
-}
-
-std::string ContactTypeName(const Input& in) {
-    return std::string(
-        ContactItems(ContactListFor(in.ZoneType))[static_cast<std::size_t>(ContactItemOf(in))]);
-}
 
 std::string Summary(const Configuration& cfg) {
     Lines out;

@@ -11,8 +11,4 @@ namespace tk::cli {
 // The summary as UTF-8 text, one item a line.
 std::string Summary(const Configuration& cfg);
 
-// Names of the zone type and contact type the inputs panel shows for an input.
-std::string ZoneTypeName(const Input& in);
-std::string ContactTypeName(const Input& in);
-
 } // namespace tk::cli

@@ -12,6 +12,9 @@ const QString kPortValue = QStringLiteral("pr");
 const QString kLastFolderValue = QStringLiteral("LastFolder");
 const QString kRecentFilesValue = QStringLiteral("RecentFiles");
 const QString kQuickValue = QStringLiteral("quick");
+const QString kBackupFolderValue = QStringLiteral("BackupFolder");
+const QString kBackupBeforeWriteValue = QStringLiteral("BackupBeforeWrite");
+const QString kVerifyAfterWriteValue = QStringLiteral("VerifyAfterWrite");
 
 // A stored text; nothing when the store cannot be read, the value is missing or is
 // not a text.
@@ -51,6 +54,14 @@ void storeLastFolder(const QString& folder) {
     store(kLastFolderValue, folder);
 }
 
+std::optional<QString> readBackupFolder() {
+    return storedText(kBackupFolderValue);
+}
+
+void storeBackupFolder(const QString& folder) {
+    store(kBackupFolderValue, folder);
+}
+
 QStringList withRecentFile(QStringList files, const QString& path) {
     files.removeAll(path);
     files.prepend(path);
@@ -83,19 +94,42 @@ void storeRecentFiles(const QStringList& files) {
     store(kRecentFilesValue, files);
 }
 
-bool reregQuick() {
+// A stored choice: `otherwise` unless the value stored is the other one.
+bool storedChoice(const QString& name, bool otherwise) {
     const QSettings settings(kOrganisation, kApplication);
-    if (settings.status() != QSettings::NoError) {
-        return false;
+    if (settings.status() != QSettings::NoError || !settings.contains(name)) {
+        return otherwise;
     }
     // An INI file gives the text back, the registry may give either.
-    const QVariant value = settings.value(kQuickValue);
-    return value.typeId() == QMetaType::Bool ? value.toBool()
-                                             : value.toString() == QStringLiteral("true");
+    const QVariant value = settings.value(name);
+    const QString other = otherwise ? QStringLiteral("false") : QStringLiteral("true");
+    const bool isOther =
+        value.typeId() == QMetaType::Bool ? value.toBool() != otherwise : value.toString() == other;
+    return isOther ? !otherwise : otherwise;
+}
+
+bool reregQuick() {
+    return storedChoice(kQuickValue, false);
 }
 
 void wrregQuick(bool quick) {
     store(kQuickValue, quick);
+}
+
+bool reregBackupBeforeWrite() {
+    return storedChoice(kBackupBeforeWriteValue, true);
+}
+
+void wrregBackupBeforeWrite(bool on) {
+    store(kBackupBeforeWriteValue, on);
+}
+
+bool reregVerifyAfterWrite() {
+    return storedChoice(kVerifyAfterWriteValue, false);
+}
+
+void wrregVerifyAfterWrite(bool on) {
+    store(kVerifyAfterWriteValue, on);
 }
 
 } // namespace tk

@@ -2,7 +2,8 @@
 // application "tkgps" (the registry on Windows, an INI file elsewhere): the serial
 // port's name (value "pr"), the choice of the quick exchange ("quick"), the folder the
 // file dialogs last used ("LastFolder") and the files last opened or saved
-// ("RecentFiles").
+// ("RecentFiles"), the backup folder ("BackupFolder") and the window's two checks
+// around a write ("BackupBeforeWrite", "VerifyAfterWrite").
 #pragma once
 
 #include <QString>
@@ -27,6 +28,10 @@ std::optional<QString> readLastFolder();
 // Stores it at once, so that a run that ends abnormally keeps it too.
 void storeLastFolder(const QString& folder);
 
+// The backup folder chosen in the settings; nothing when none is stored.
+std::optional<QString> readBackupFolder();
+void storeBackupFolder(const QString& folder);
+
 // How many recent files the "Файл" menu lists.
 inline constexpr int kRecentFilesMax = 8;
 
@@ -44,5 +49,15 @@ bool reregQuick();
 
 // Stores the choice of the quick exchange, as wrreg does the port name.
 void wrregQuick(bool quick);
+
+// Whether the window reads and keeps the transmitter's configuration before a write
+// ("Сохранять копию передатчика перед записью"): true unless false is stored.
+bool reregBackupBeforeWrite();
+void wrregBackupBeforeWrite(bool on);
+
+// Whether the window reads the blocks back after a write and compares them
+// ("Проверять запись чтением"): false unless true is stored.
+bool reregVerifyAfterWrite();
+void wrregVerifyAfterWrite(bool on);
 
 } // namespace tk

@@ -1,5 +1,6 @@
 #include "cli/summary.h"
 #include "cli_support.h"
+#include "model/input_rules.h"
 
 namespace tk {
 namespace {
@@ -17,8 +18,8 @@ TEST_P(InputSummary, NamesAsTheInputsPanelShowsThem) {
     Input in;
     in.ZoneType = GetParam().zoneType;
     in.Flags = GetParam().flags;
-    EXPECT_EQ(cli::ZoneTypeName(in), GetParam().zone);
-    EXPECT_EQ(cli::ContactTypeName(in), GetParam().contacts);
+    EXPECT_EQ(ZoneTypeCaption(in), GetParam().zone);
+    EXPECT_EQ(ContactTypeCaption(in), GetParam().contacts);
 }
 
 INSTANTIATE_TEST_SUITE_P(

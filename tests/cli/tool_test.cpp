@@ -1,9 +1,12 @@
 // The real tk515 program, run as a user runs it.
 #include "cli_support.h"
+#include "files/backups.h"
+#include "files/settings.h"
 #include "small_fs.h"
 #include "tk/version.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -602,9 +605,12 @@ TEST_F(ToolTest, ShowOfAConfiguredFile) {
     }
     for (const char* line :
          {"1: +79001234567", "2: —", "Активированные входы 5–64: 5, 13", "Склад №2, ул. Лесная",
-          "ключи — у охраны", "Серийный номер передатчика: Зав. №15", "Alarm: 3, 4"}) {
+          "ключи — у охраны", "Серийный номер передатчика: Зав. №15", "Alarm: 3, 4", "Вход № 5",
+          "Вход № 13", "Вкл.: да", "Тип контактов: шлейфовый резистор"}) {
         EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
     }
+    // Inputs above 4 that are not activated are not shown.
+    EXPECT_EQ(std::find(shown.begin(), shown.end(), "Вход № 6"), shown.end());
 }
 
 // ----------------------------------------------------------- diff
@@ -625,6 +631,170 @@ TEST_F(ToolTest, DiffNamesEachDifferingField) {
         run({"diff", writeConfig("a.tk515", test::factoryRecord()), writeConfig("b.tk515", b)});
     EXPECT_EQ(r.code, 1) << r.err;
     EXPECT_EQ(r.out, "TimeOfInp 20 30\nTelNum[1] \"\" \"123\"\n");
+}
+
+// Two known files: each difference by the window's panel and caption, in the order of
+// the tree; fields no panel shows under their record name.
+TEST_F(ToolTest, DiffWithLabelsGivesThePanelsAndCaptions) {
+    Configuration a = test::factoryRecord();
+    a.TxSerialNum = "SN-1";
+    Configuration b = a;
+    b.TxSerialNum = cp1251("Зав. №15");
+    b.TimeOfInp = 30;
+    b.Options &= ~OptArmConfirm;
+    b.TelNum[0] = "+79001234567";
+    b.Inputs[3].AlarmMask = 0x0C;
+    b.Partitions[1].DialUpMask = 0x03;
+    b.NumOfAttemptsCallMain = 7;
+    b.Inputs[2].ZoneType = ZonePerimeter;
+    b.Inputs[2].EvCode = {0x01, 0x34};
+    b.Inputs[7].Flags |= 1;
+    b.PerTestHours = 12;
+    b.Apn = "internet";
+    const Result r =
+        run({"diff", "--labels", writeConfig("a.tk515", a), writeConfig("b.tk515", b)});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out, "Общие — Серийный номер передатчика: SN-1 → Зав. №15\n"
+                     "Постановка/Снятие — Время входа, сек.: 20 → 30\n"
+                     "Постановка/Снятие — Подтверждение о постановке: да → нет\n"
+                     "Телефоны — Телефон 1: — → +79001234567\n"
+                     "Телефоны / Входа 3 — ALARM: — → 3, 4\n"
+                     "Телефоны / Раздела 2 — DialUp: — → 1, 2\n"
+                     "Разное — Количество попыток дозвона: 5 → 7\n"
+                     "Вход 2 — Тип зоны: проходная → периметр\n"
+                     "Вход 2 — Код события: 130 → 134\n"
+                     "Входы 5–64 — Вход 7, Вкл.: нет → да\n"
+                     "Периодический тест — Период, час.: 1 → 12\n"
+                     "Не показывается в окне — Apn: — → internet\n");
+    EXPECT_EQ(run({"diff", "--labels", writeConfig("c.tk515", a), writeConfig("d.tk515", a)}).out,
+              "");
+}
+
+// ----------------------------------------------------------- backups
+
+// The store's copies as tk515 backups lists them: newest first, unreadable files marked.
+TEST_F(ToolTest, BackupsListsTheCopiesNewestFirst) {
+    const QString root = path("store");
+    storeBackupFolder(root);
+    const QDateTime when(QDate(2026, 12, 8), QTime(17, 42, 5));
+    Configuration read = test::factoryRecord();
+    read.TxSerialNum = "SN-7";
+    AddReadComment(read, ReadOrigin{BackupKind::Read, false, "/dev/ttyUSB0", when});
+    ASSERT_TRUE(KeepBackup(root, read, when).ok());
+    Configuration before = test::factoryRecord();
+    before.TxTlfNum = "+79161234567";
+    AddReadComment(before,
+                   ReadOrigin{BackupKind::BeforeWrite, true, "+79161234567", when.addSecs(60)});
+    ASSERT_TRUE(KeepBackup(root, before, when.addSecs(60)).ok());
+    test::writeText(root + "/SN-7/2026-01-01_00-00-00.tk515", "not a configuration");
+
+    const Result r = run({"backups"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Папка резервных копий: " + root.toStdString() + "\n" +
+                  "2026-12-08 17:43:05  +79161234567  перед записью, телефон +79161234567  " +
+                  root.toStdString() + "/+79161234567/2026-12-08_17-43-05.tk515\n" +
+                  "2026-12-08 17:42:05  SN-7  чтение, порт /dev/ttyUSB0  " + root.toStdString() +
+                  "/SN-7/2026-12-08_17-42-05.tk515\n" +
+                  "2026-01-01 00:00:00  SN-7  не читается (повреждён или не файл "
+                  "конфигурации)  " +
+                  root.toStdString() + "/SN-7/2026-01-01_00-00-00.tk515\n");
+    const Result j = run({"backups", "--json"});
+    ASSERT_EQ(j.code, 0) << j.err;
+    const QJsonObject doc = test::parseObject(j.out);
+    EXPECT_EQ(doc["folder"].toString(), root);
+    const QJsonArray list = doc["backups"].toArray();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].toObject()["kind"].toString(), "before-write");
+    EXPECT_EQ(list[0].toObject()["telephone"].toString(), "+79161234567");
+    EXPECT_EQ(list[0].toObject()["time"].toString(), "2026-12-08T17:43:05");
+    EXPECT_EQ(list[1].toObject()["kind"].toString(), "read");
+    EXPECT_EQ(list[1].toObject()["port"].toString(), "/dev/ttyUSB0");
+    EXPECT_EQ(list[1].toObject()["transmitter"].toString(), "SN-7");
+    EXPECT_TRUE(list[2].toObject()["unreadable"].toBool());
+    EXPECT_FALSE(list[2].toObject().contains("kind"));
+}
+
+// ----------------------------------------------------------- report
+
+// What a program of poppler-utils prints about a PDF file.
+std::string poppler(const char* program, const QStringList& args) {
+    QProcess p;
+    p.start(QString::fromLatin1(program), args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+        ADD_FAILURE() << program << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).toStdString();
+}
+
+// The sheet of a factory file and of one with comments and two inputs above 4 switched
+// on: its A4 pages, each with the header and its number, and the window's labels.
+TEST_F(ToolTest, ReportSheetHasItsPagesAndTheLabels) {
+    Configuration site = test::factoryRecord();
+    site.TxSerialNum = cp1251("Зав. №15");
+    site.TxTlfNum = "+79161234567";
+    site.Comments = {cp1251("Склад №2, ул. Лесная"), cp1251("ключи — у охраны")};
+    site.TimeOfInp = 45;
+    site.Inputs[5].Flags |= 1;
+    site.Inputs[8].Flags |= 1;
+    struct Case {
+        Configuration cfg;
+        const char* pages;
+        std::vector<std::string> holds;
+        std::vector<std::string> lacks;
+    };
+    const Case cases[] = {
+        {test::factoryRecord(),
+         "3",
+         {"Лист конфигурации передатчика TK 515 Pro", "Файл", "Постановка/Снятие",
+          "Время входа, сек.", "Подтверждение о постановке", "Телефоны / Раздела 4",
+          "Условие ИЛИ для отчета CID DialUP", "Вход 4", "Параметры CID DialUp отчета",
+          "Период, час.", "Страница 1 из 3", "Страница 3 из 3"},
+         {"Вход 5", "Не показывается в окне", "Inputs["}},
+        {site,
+         "4",
+         {"Зав. №15", "+79161234567", "Склад №2, ул. Лесная", "ключи — у охраны", "45", "Вход 5",
+          "Вход 8", "Входы 5–64", "Тревожные звонки", "SMS восстановления", "Страница 4 из 4"},
+         {"Вход 6", "Телефоны / Входа 5", "Страница 5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pages);
+        const QString file = writeConfig("site.tk515", c.cfg);
+        const Result r = run({"report", file, "-o", path("sheet.pdf")});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.out.find("Лист конфигурации: "), std::string::npos);
+        const std::string info = poppler("pdfinfo", {path("sheet.pdf")});
+        EXPECT_NE(info.find("Pages:           " + std::string(c.pages) + "\n"), std::string::npos)
+            << info;
+        EXPECT_NE(info.find("Page size:       595 x 842 pts (A4)"), std::string::npos) << info;
+        const std::string text = poppler("pdftotext", {"-layout", path("sheet.pdf"), "-"});
+        for (const std::string& s : c.holds) {
+            EXPECT_NE(text.find(s), std::string::npos) << s;
+        }
+        for (const std::string& s : c.lacks) {
+            EXPECT_EQ(text.find(s), std::string::npos) << s;
+        }
+        // Every page has the header with the file's name.
+        std::size_t headers = 0;
+        for (std::size_t at = 0;
+             (at = text.find("TK 515 Pro — site.tk515", at)) != std::string::npos; ++at) {
+            ++headers;
+        }
+        EXPECT_EQ(std::to_string(headers), c.pages);
+    }
+    // The same sheet as HTML; a name that is neither is refused.
+    const QString file = writeConfig("site.tk515", site);
+    ASSERT_EQ(run({"report", file, "-o", path("sheet.html")}).code, 0);
+    const Bytes page = test::readBytes(path("sheet.html"));
+    const QString html = QString::fromUtf8(QByteArray(reinterpret_cast<const char*>(page.data()),
+                                                      static_cast<qsizetype>(page.size())));
+    EXPECT_TRUE(html.contains("Время входа, сек."));
+    EXPECT_TRUE(html.contains("Склад №2, ул. Лесная"));
+    const Result wrong = run({"report", file, "-o", path("sheet.txt")});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_NE(wrong.err.find("лист сохраняется в файл .pdf или .html"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(path("sheet.txt")));
 }
 
 TEST_F(ToolTest, DiffTakesJsonFiles) {

@@ -1,5 +1,7 @@
 // tk515 against tk515-sim over a real pseudo-terminal: the real programs, the real
 // serial port code, the real timing of the line.
+#include "files/backups.h"
+#include "files/settings.h"
 #include "sim_support.h"
 
 #include <QCoreApplication>
@@ -20,6 +22,13 @@ using namespace tk::test;
 
 class EndToEnd : public InScratchFolder {
 protected:
+    // Backups go to this test's own folder.
+    void SetUp() override {
+        InScratchFolder::SetUp();
+        tk::storeBackupFolder(backups());
+    }
+    QString backups() const { return path("backups"); }
+
     // A configuration that differs from the factory one in the first 512 image bytes.
     QString changedConfiguration(const char* name) {
         const QString json = path("changes.json");
@@ -33,15 +42,34 @@ protected:
     }
 };
 
-TEST_F(EndToEnd, ReadGivesTheServedFileByteForByte) {
+// The read's file is the served configuration with one comment line more, which says
+// what was read, from which port and when; its backup is the same bytes.
+TEST_F(EndToEnd, ReadGivesTheServedFileAndKeepsItsBackup) {
     const QString served = changedConfiguration("served.t61");
     Sim sim({served, "--fast", "--quiet"});
     ASSERT_FALSE(sim.port.isEmpty());
     const QString out = path("read.t61");
     const QString trace = path("trace.txt");
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     const ToolRun r = runTool({"read", "--port", sim.port, "-o", out, "--trace", trace});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(contents(out), contents(served));
+    tk::Configuration read = factoryRecord();
+    ASSERT_EQ(tk::refile(read, readBytes(out)), tk::StatusNone);
+    ASSERT_EQ(read.Comments.size(), 1U);
+    const auto origin = tk::ParseReadComment(read.Comments[0]);
+    ASSERT_TRUE(origin.has_value()) << read.Comments[0];
+    EXPECT_EQ(origin->kind, tk::BackupKind::Read);
+    EXPECT_FALSE(origin->remote);
+    EXPECT_EQ(origin->via, sim.port);
+    EXPECT_GE(origin->when, before);
+    read.Comments.clear();
+    EXPECT_EQ(fileOf(read), readBytes(served));
+    const std::vector<tk::BackupEntry> kept = tk::ListBackups(backups());
+    ASSERT_EQ(kept.size(), 1U);
+    EXPECT_EQ(kept[0].transmitter, "unknown");
+    EXPECT_EQ(kept[0].when, origin->when);
+    EXPECT_EQ(contents(kept[0].path), contents(out));
+    EXPECT_TRUE(r.out.contains("Резервная копия (чтение): " + kept[0].path));
     EXPECT_TRUE(r.err.startsWith("Connecting\nConnect\nReading\nReading00\n"));
     EXPECT_TRUE(r.err.contains("Reading06\nRead OK. It was readed 7 blocks.\nDisconnect\n"));
     EXPECT_TRUE(r.out.contains("Операция чтения завершена успешно!"));
@@ -52,18 +80,88 @@ TEST_F(EndToEnd, ReadGivesTheServedFileByteForByte) {
     EXPECT_TRUE(t.contains("close"));
 }
 
-TEST_F(EndToEnd, WriteVerifyStoresTheFileInTheTransmitter) {
-    const QString written = changedConfiguration("written.t61");
+// The write first reads what the transmitter holds, with its own connect and
+// disconnect, and keeps it as a "before write" backup under the serial number of the
+// file written; then it connects again and writes.
+TEST_F(EndToEnd, WriteKeepsWhatTheTransmitterHeldAndStoresTheFile) {
+    tk::Configuration held = factoryRecord();
+    held.TimeOfInp = 55;
+    held.ObjNum = 0x2468;
+    const QString device = path("device.t61");
+    writeBytes(device, fileOf(held));
+    const QByteArray heldBytes = contents(device);
+    tk::Configuration site = factoryRecord();
+    site.TxSerialNum = "SN/77 A";
+    site.TimeOfInp = 33;
+    const QString written = path("written.t61");
+    writeBytes(written, fileOf(site));
     const QString stored = path("stored.t61");
-    Sim sim({"-o", stored, "--fast"});
+    Sim sim({device, "-o", stored, "--fast"});
     ASSERT_FALSE(sim.port.isEmpty());
     const ToolRun r = runTool({"write", "--port", sim.port, written, "--verify", "--pause", "5"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("Writing\nWriting00\nWriting01\nWriting02\nWriting03\n"
+    EXPECT_TRUE(r.err.startsWith("Connecting\nConnect\nReading\nReading00\n"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Read OK. It was readed 7 blocks.\nDisconnect\nConnecting\nConnect\n"
+                               "Writing\nWriting00\nWriting01\nWriting02\nWriting03\n"
                                "Write OK. It was writed 4 blocks.\nDisconnect\n"));
     EXPECT_TRUE(r.out.contains("Операция записи завершена успешно!"));
     EXPECT_TRUE(r.out.contains("без различий"));
-    EXPECT_EQ(contents(stored), contents(written));
+    tk::Configuration storedRecord = factoryRecord();
+    ASSERT_EQ(tk::refile(storedRecord, readBytes(stored)), tk::StatusNone);
+    site.TxSerialNum.clear(); // the transmitter keeps no serial number
+    EXPECT_EQ(fileOf(storedRecord), fileOf(site));
+
+    const std::vector<tk::BackupEntry> kept = tk::ListBackups(backups());
+    ASSERT_EQ(kept.size(), 1U);
+    EXPECT_EQ(kept[0].transmitter, "SN_77_A");
+    EXPECT_EQ(kept[0].kind, tk::BackupKind::BeforeWrite);
+    EXPECT_EQ(kept[0].via, sim.port);
+    tk::Configuration backup = factoryRecord();
+    ASSERT_EQ(tk::refile(backup, readBytes(kept[0].path)), tk::StatusNone);
+    ASSERT_EQ(backup.Comments.size(), 1U);
+    EXPECT_EQ(tk::ParseReadComment(backup.Comments[0])->kind, tk::BackupKind::BeforeWrite);
+    backup.Comments.clear();
+    backup.TxSerialNum.clear();
+    EXPECT_EQ(fileOf(backup), Bytes(heldBytes.begin(), heldBytes.end()));
+}
+
+// A read before the write that fails stops the write: nothing is written, nothing kept.
+// A backup folder that takes no file stops a write too, but never a read.
+TEST_F(EndToEnd, NoWriteWithoutACopyAndNoReadLostForOne) {
+    const QString written = changedConfiguration("written.t61");
+    const QString stored = path("stored.t61");
+    {
+        Sim sim({"--fast", "--fault", "drop-reply", "-o", stored});
+        ASSERT_FALSE(sim.port.isEmpty());
+        const ToolRun r = runTool({"write", "--port", sim.port, written, "--quick"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("Reading02\nError 3\nDisconnect\n")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("запись не выполнена: конфигурация передатчика не прочитана"))
+            << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("Writing"));
+        EXPECT_FALSE(QFile::exists(stored));
+        EXPECT_TRUE(tk::ListBackups(backups()).empty());
+    }
+    // A file where the folder should be: no folder can be made under it.
+    writeText(path("blocked"), "x");
+    tk::storeBackupFolder(path("blocked/backups"));
+    Sim sim({written, "-o", stored, "--fast", "--quiet"});
+    ASSERT_FALSE(sim.port.isEmpty());
+    const ToolRun read = runTool({"read", "--port", sim.port, "-o", path("read.t61"), "--quick"});
+    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_TRUE(
+        read.err.contains("tk515: резервная копия не сохранена в " + path("blocked/backups")))
+        << read.err.toStdString();
+    EXPECT_TRUE(read.out.contains("Операция чтения завершена успешно!"));
+    tk::Configuration back = factoryRecord();
+    EXPECT_EQ(tk::refile(back, readBytes(path("read.t61"))), tk::StatusNone);
+    const ToolRun write = runTool({"write", "--port", sim.port, written, "--quick"});
+    EXPECT_EQ(write.exitCode, 1);
+    EXPECT_TRUE(write.err.contains("запись не выполнена: копия передатчика не сохранена"))
+        << write.err.toStdString();
+    EXPECT_FALSE(write.err.contains("Writing"));
+    EXPECT_FALSE(QFile::exists(stored));
 }
 
 // Each fault of the simulator once: the command ends with its message and status 1,
@@ -77,6 +175,7 @@ TEST_F(EndToEnd, FaultsEndWithTheirMessage) {
         const char* message; // in the failure message
         bool quick = false;
     };
+    // The writes here are the write alone (the read before it has cases of its own).
     const Case cases[] = {
         {"bad-tail", "read", "Reading02\nError 4\nDisconnect\n", "неверный ответ"},
         {"wrong-count", "read", "Reading\nError 4\nDisconnect\n", "неверный ответ"},
@@ -103,7 +202,7 @@ TEST_F(EndToEnd, FaultsEndWithTheirMessage) {
         ASSERT_FALSE(sim.port.isEmpty());
         QStringList args = std::string(c.command) == "read"
                                ? QStringList{"read", "--port", sim.port, "-o", path("out.t61")}
-                               : QStringList{"write", "--port", sim.port, file};
+                               : QStringList{"write", "--port", sim.port, file, "--no-backup"};
         if (c.quick) {
             args << "--quick";
         }
@@ -143,11 +242,14 @@ TEST_F(EndToEnd, QuickMovesTheSameBytesAsTheNormalExchange) {
             ASSERT_FALSE(sim.port.isEmpty());
             const QStringList mode = quick ? QStringList{"--quick", "--verify"} : QStringList{};
             const ToolRun r = runTool(QStringList{"read", "--port", sim.port, "-o", path("r.t61"),
-                                                  "--trace", path("r.txt")} +
+                                                  "--trace", path("r.txt"), "--no-backup"} +
                                       (quick ? QStringList{"--quick"} : QStringList{}));
             EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            // The normal write reads first for its backup; the quick one reads after, for
+            // --verify.
             const ToolRun w = runTool(
-                QStringList{"write", "--port", sim.port, written, "--trace", path("w.txt")} + mode);
+                QStringList{"write", "--port", sim.port, written, "--trace", path("w.txt")} + mode +
+                (quick ? QStringList{"--no-backup"} : QStringList{}));
             EXPECT_EQ(w.exitCode, 0) << w.err.toStdString();
             sentRead[quick] = sentBytes(contents(path("r.txt")));
             sentWrite[quick] = sentBytes(contents(path("w.txt")));
@@ -161,7 +263,10 @@ TEST_F(EndToEnd, QuickMovesTheSameBytesAsTheNormalExchange) {
         EXPECT_EQ(stored[0], contents(written));
         EXPECT_EQ(stored[1], stored[0]);
         EXPECT_EQ(sentRead[1], sentRead[0]);
-        EXPECT_EQ(sentWrite[1], sentWrite[0] + sentRead[0]);
+        // The read before the write sends what the read command sends, the write after
+        // it what the write alone sends.
+        ASSERT_TRUE(sentWrite[0].startsWith(sentRead[0]));
+        EXPECT_EQ(sentWrite[1], sentWrite[0].mid(sentRead[0].size()) + sentRead[0]);
         EXPECT_TRUE(sentRead[0].startsWith("M\rrdump\rread00\r"))
             << sentRead[0].left(40).toStdString();
     }

@@ -1,4 +1,6 @@
 // tk515's remote commands against tk515-sim --modem over a real pseudo-terminal.
+#include "files/backups.h"
+#include "files/settings.h"
 #include "sim_support.h"
 
 #include <QDir>
@@ -23,6 +25,12 @@ const QString kTel = QStringLiteral("+79161234567");
 
 class RemoteEndToEnd : public InScratchFolder {
 protected:
+    // Backups go to this test's own folder.
+    void SetUp() override {
+        InScratchFolder::SetUp();
+        tk::storeBackupFolder(path("backups"));
+    }
+
     // A configuration with inputs 6, 9 and 13 active (three extension blocks, 16
     // transfer blocks) and the transmitter's number.
     QString configuration(const char* name, const QString& tel) {
@@ -64,20 +72,38 @@ TEST_F(RemoteEndToEnd, WriteThenReadKeepsExtensionBlocks) {
     Sim sim({"--modem", "--fast", "--dialled", dialled, "-o", path("stored.t61")});
     ASSERT_FALSE(sim.port.isEmpty());
 
+    // A call of its own reads what the transmitter holds first (the factory
+    // configuration, 7 blocks) and keeps it under the number dialled.
     const ToolRun w = runTool({"remote-write", "--port", sim.port, written, "--verify"});
     EXPECT_EQ(w.exitCode, 0) << w.err.toStdString();
-    EXPECT_TRUE(w.err.startsWith("Check modem\nChecking GSMNet\nConnecting\nWriting\nWriting00\n"))
+    EXPECT_TRUE(w.err.startsWith("Check modem\nChecking GSMNet\nConnecting\nReading\nReading00\n"))
+        << w.err.toStdString();
+    EXPECT_TRUE(w.err.contains("Read OK. It was readed 7 blocks.\nDisconnect\nCheck modem\n"
+                               "Checking GSMNet\nConnecting\nWriting\nWriting00\n"))
         << w.err.toStdString();
     EXPECT_TRUE(w.err.contains("Writing0F\nDisconnect\n"));
     EXPECT_FALSE(w.err.contains("Writing10"));
     EXPECT_TRUE(w.out.contains("Удаленная запись успешно завершена."));
     EXPECT_TRUE(w.out.contains("блоки 00-0F прочитаны без различий"));
-    EXPECT_EQ(contents(dialled), (kTel + "\n" + kTel + "\n").toUtf8());
+    EXPECT_EQ(contents(dialled), (kTel + "\n" + kTel + "\n" + kTel + "\n").toUtf8());
+    const std::vector<tk::BackupEntry> kept = tk::ListBackups(path("backups"));
+    ASSERT_EQ(kept.size(), 1U);
+    EXPECT_EQ(kept[0].transmitter, "+79161234567");
+    EXPECT_EQ(kept[0].kind, tk::BackupKind::BeforeWrite);
+    EXPECT_TRUE(kept[0].remote);
+    EXPECT_EQ(kept[0].via, kTel);
+    tk::Configuration held = factoryRecord();
+    ASSERT_EQ(tk::refile(held, readBytes(kept[0].path)), tk::StatusNone);
+    held.Comments.clear();
+    tk::Configuration factory = factoryRecord();
+    factory.TxTlfNum = kTel.toStdString();
+    factory.TxVersion = held.TxVersion; // the firmware's, not a setting
+    EXPECT_EQ(held, factory);
 
     const QString read = path("read.t61");
     const QString trace = path("trace.txt");
-    const ToolRun r =
-        runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", read, "--trace", trace});
+    const ToolRun r = runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", read,
+                               "--trace", trace, "--no-backup"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("Reading0F\nRead OK. It was readed 16 blocks.\nDisconnect\n"));
     EXPECT_TRUE(r.out.contains("Удаленное чтение успешно завершено!"));
@@ -91,14 +117,14 @@ TEST_F(RemoteEndToEnd, WriteThenReadKeepsExtensionBlocks) {
 
     const QByteArray storedNormal = contents(path("stored.t61"));
     ASSERT_TRUE(QFile::remove(path("stored.t61")));
-    const ToolRun qw =
-        runTool({"remote-write", "--port", sim.port, written, "--verify", "--quick"});
+    const ToolRun qw = runTool(
+        {"remote-write", "--port", sim.port, written, "--verify", "--quick", "--no-backup"});
     EXPECT_EQ(qw.exitCode, 0) << qw.err.toStdString();
     EXPECT_TRUE(qw.out.contains("блоки 00-0F прочитаны без различий"));
     EXPECT_EQ(contents(path("stored.t61")), storedNormal);
     const QString quickRead = path("quick.t61");
     const ToolRun qr = runTool({"remote-read", "--port", sim.port, "--tel", kTel, "-o", quickRead,
-                                "--trace", path("quick.txt"), "--quick"});
+                                "--trace", path("quick.txt"), "--quick", "--no-backup"});
     EXPECT_EQ(qr.exitCode, 0) << qr.err.toStdString();
     EXPECT_EQ(qr.err, r.err);
     EXPECT_EQ(contents(quickRead), contents(written));
