@@ -257,6 +257,20 @@ draw 24 "$TOOLBAR/13.png" -- \
     -draw "rectangle 10.5,9.5 13.5,17.5" \
     -draw "rectangle 9,9.5 13.5,11" -draw "rectangle 9,16.5 15,18.5"
 
+# 14 Undo and 15 Redo: an arrow turning back to the left, and the same one turning on to
+# the right: a blue bent shaft (PATH) and its head (HEAD, a triangle).
+turning_arrow() {
+    local out="$1" shaft="$2" head="$3"
+    draw 24 "$out" -- \
+        -fill none -stroke "$BLUE_DARK" -strokewidth 3.4 -draw "path '$shaft'" \
+        -stroke "$BLUE" -strokewidth 1.6 -draw "path '$shaft'" \
+        -fill "$BLUE" -stroke "$BLUE_DARK" -strokewidth 1 -draw "polygon $head"
+}
+turning_arrow "$TOOLBAR/14.png" "M 8,9.5 L 14,9.5 A 5.2,5.2 0 0 1 14,19.5 L 9,19.5" \
+    "2.5,9.5 9.5,3.5 9.5,15.5"
+turning_arrow "$TOOLBAR/15.png" "M 16,9.5 L 10,9.5 A 5.2,5.2 0 0 0 10,19.5 L 15,19.5" \
+    "21.5,9.5 14.5,3.5 14.5,15.5"
+
 # 19 Connect button: plug and socket joined, green.
 collect plug_right_args 5.5 12 "$GREEN" "$GREEN_DARK"
 ARGS_PLUG=("${ARGS[@]}")

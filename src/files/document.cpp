@@ -1,6 +1,7 @@
 #include "files/document.h"
 
 #include "files/fileio.h"
+#include "model/defaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,15 +69,12 @@ QString trimmedErrorText(const QString& text) {
     return t;
 }
 
-Document::Document(Configuration& cfg, Prompts& prompts, QString namesFolder, Hooks hooks)
-    : cfg_(cfg), prompts_(prompts), namesFolder_(std::move(namesFolder)), hooks_(std::move(hooks)) {
-}
+Document::Document(Configuration& cfg, Prompts& prompts, QString namesFolder, QObject* parent)
+    : QObject(parent), cfg_(cfg), prompts_(prompts), namesFolder_(std::move(namesFolder)) {}
 
 void Document::updt1(bool changed) {
     ConfigChanged_ = changed;
-    if (hooks_.showState) {
-        hooks_.showState();
-    }
+    emit stateChanged();
 }
 
 QString Document::caption(const QString& productCaption) const {
@@ -124,9 +122,7 @@ void Document::takeChosenPath(const QString& chosen) {
     FileTitle_ = info.fileName();
     GeneratedPathFree_ = false;
     LastFolder_ = info.absolutePath();
-    if (hooks_.folderChosen) {
-        hooks_.folderChosen(LastFolder_);
-    }
+    emit folderChosen(LastFolder_);
 }
 
 QString Document::savePreset() const {
@@ -137,17 +133,13 @@ QString Document::savePreset() const {
 }
 
 void Document::tellFileUsed() {
-    if (hooks_.fileUsed) {
-        hooks_.fileUsed(FilePath_);
-    }
+    emit fileUsed(FilePath_);
 }
 
 SaveResult Document::saveToCurrentPath() {
     if (GeneratedPathFree_ && entryExists(FilePath_)) {
         takeGeneratedName(nextFreeGeneratedNumber());
-        if (hooks_.showState) {
-            hooks_.showState();
-        }
+        emit stateChanged();
     }
     SaveResult saved = saveTo(FilePath_);
     if (saved.ok()) {
@@ -200,9 +192,8 @@ bool Document::New() {
     // A name that an earlier run (or another program) saved is skipped, so that a
     // later save without a dialog never replaces that file.
     takeGeneratedName(nextFreeGeneratedNumber());
-    if (hooks_.setdefault) {
-        hooks_.setdefault();
-    }
+    tk::setdefault(cfg_);
+    emit recordReset();
     Untitled_ = true;
     updt1(false);
     return true;

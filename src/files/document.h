@@ -11,6 +11,7 @@
 #include "files/prompts.h"
 #include "model/configuration.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -38,23 +39,11 @@ QString generatedNamesFolder(const QString& programFolder);
 // A system error text without its trailing blanks, line breaks and full stops.
 QString trimmedErrorText(const QString& text);
 
-class Document {
+class Document : public QObject {
+    Q_OBJECT
 public:
-    struct Hooks {
-        // Puts the factory configuration into the record and shows the general panel.
-        std::function<void()> setdefault;
-        // The change mark or the file name changed: show them.
-        std::function<void()> showState;
-        // The user chose a file in this folder (Open, Save as): the dialogs start there
-        // next time.
-        std::function<void(const QString& folder)> folderChosen;
-        // A file was opened or written under the current path (for the list of recent
-        // files).
-        std::function<void(const QString& path)> fileUsed;
-    };
-
     // `namesFolder` is where generated names go (see generatedNamesFolder).
-    Document(Configuration& cfg, Prompts& prompts, QString namesFolder, Hooks hooks);
+    Document(Configuration& cfg, Prompts& prompts, QString namesFolder, QObject* parent = nullptr);
 
     // The commands. Each returns true when it went through: a new configuration, a
     // file opened, saved, or the window may close.
@@ -96,6 +85,18 @@ public:
     const QString& OpenFileName() const { return OpenFileName_; }
     StatusCode LastStatus() const { return StatusCode_; }
 
+signals:
+    // New has put the factory configuration into the record.
+    void recordReset();
+    // The change mark or the file name changed.
+    void stateChanged();
+    // The user chose a file in this folder (Open, Save as): the dialogs start there
+    // next time.
+    void folderChosen(const QString& folder);
+    // A file was opened or written under the current path (for the list of recent
+    // files).
+    void fileUsed(const QString& path);
+
 private:
     // The configuration changed? Asks to save it to the current path. False when the
     // command must stop: Cancel, or the save failed (and `reportFailure` told why).
@@ -124,7 +125,6 @@ private:
     Configuration& cfg_;
     Prompts& prompts_;
     QString namesFolder_;
-    Hooks hooks_;
 
     bool ConfigChanged_ = false;
     bool Untitled_ = false;

@@ -151,8 +151,9 @@ struct Configuration {
     bool operator==(const Configuration&) const = default;
 };
 
-// Editing state the window keeps beside the record: which input and partition the
-// panels show, the grid hint cell and the telephone grids' enabled cells. Never stored.
+// Editing state the window keeps beside the record: the object number's pending
+// texts, which input and partition the panels show and the telephone grids' enabled
+// cells. Never stored.
 struct EditorState {
     static constexpr int kTelGrids = 3; // system events, inputs, arm/disarm
     static constexpr int kGridCols = 11;
@@ -162,8 +163,6 @@ struct EditorState {
     std::int32_t ObjNumChanged = 0;
     std::int32_t CurInput = 0;
     std::int32_t CurPartition = 0;
-    std::int32_t HintCol = 0;
-    std::int32_t HintRow = 0;
     std::array<CellTable, kTelGrids> TelCellEnabled{};
 };
 

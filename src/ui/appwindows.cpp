@@ -17,8 +17,7 @@ AppWindows createWindows(const QString& programFolder, Prompts* prompts) {
     installFontSubstitutes();
     AppWindows windows;
     windows.main = std::make_unique<MainWindow>(programFolder, prompts);
-    windows.telephone =
-        new TelephoneDialog(windows.main->panelContext().TelDialogText, windows.main.get());
+    windows.telephone = new TelephoneDialog(windows.main.get());
     windows.about = new AboutBox(windows.main.get());
     windows.main->attachDialogs(windows.telephone, windows.about);
     return windows;

@@ -13,6 +13,8 @@ namespace tk {
 
 const QString CommandBars::kConnectCaption = QStringLiteral("Установить связь");
 const QString CommandBars::kDisconnectCaption = QStringLiteral("Разорвать связь");
+const QString CommandBars::kUndoCaption = QStringLiteral("Отменить");
+const QString CommandBars::kRedoCaption = QStringLiteral("Повторить");
 
 namespace {
 
@@ -83,6 +85,12 @@ CommandBars::CommandBars(QWidget* dock) {
     Exit1 =
         addItem(File1, "Exit1", QStringLiteral("&Выход"), 4, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    Edit1 = addMenu(ToolBar1, "Edit1", QStringLiteral("Пра&вка"));
+    Undo1 = addItem(Edit1, "Undo1", mnemonic(kUndoCaption), 14, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = addItem(Edit1, "Redo1", mnemonic(kRedoCaption), 15, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
     Command1 = addMenu(ToolBar1, "Command1", QStringLiteral("&Команды"));
     Connect1 = addItem(Command1, "Connect1", mnemonic(kConnectCaption), 5);
     Read1 = addItem(Command1, "Read1", QStringLiteral("&Чтение"), 6);
@@ -114,6 +122,23 @@ CommandBars::CommandBars(QWidget* dock) {
     ToolButton7 = addButton(ToolBar2, "ToolButton7", kConnectCaption, 19);
     ToolButton9 = addButton(ToolBar2, "ToolButton9", kDisconnectCaption, 20);
     addSeparator(ToolBar2, "ToolButton10");
+    ToolButton11 = addButton(ToolBar2, "ToolButton11", kUndoCaption, 14);
+    ToolButton12 = addButton(ToolBar2, "ToolButton12", kRedoCaption, 15);
+}
+
+void CommandBars::showUndo(bool canUndo, const QString& undoStep, bool canRedo,
+                           const QString& redoStep) {
+    const auto named = [](const QString& caption, const QString& step) {
+        return step.isEmpty() ? caption : caption + QStringLiteral(": ") + step;
+    };
+    Undo1->setEnabled(canUndo);
+    Undo1->setText(mnemonic(named(kUndoCaption, canUndo ? undoStep : QString())));
+    ToolButton11->setEnabled(canUndo);
+    ToolButton11->setToolTip(named(kUndoCaption, canUndo ? undoStep : QString()));
+    Redo1->setEnabled(canRedo);
+    Redo1->setText(mnemonic(named(kRedoCaption, canRedo ? redoStep : QString())));
+    ToolButton12->setEnabled(canRedo);
+    ToolButton12->setToolTip(named(kRedoCaption, canRedo ? redoStep : QString()));
 }
 
 void CommandBars::updt2(bool connected) {

@@ -20,6 +20,9 @@ public:
 
     // Shows the connected or disconnected state on menu items and buttons.
     void updt2(bool connected);
+    // Undo and Redo, enabled or not, with the names of the steps they would take back
+    // or make again ("Отменить: Задержка на вход").
+    void showUndo(bool canUndo, const QString& undoStep, bool canRedo, const QString& redoStep);
 
     QMenuBar* ToolBar1;
     QToolBar* ToolBar2;
@@ -31,6 +34,10 @@ public:
     QAction* Saveas1;
     QAction* N1;
     QAction* Exit1;
+
+    QMenu* Edit1;
+    QAction* Undo1;
+    QAction* Redo1;
 
     QMenu* Command1;
     QAction* Connect1;
@@ -53,9 +60,13 @@ public:
     QToolButton* ToolButton6;
     QToolButton* ToolButton7;
     QToolButton* ToolButton9;
+    QToolButton* ToolButton11; // Undo
+    QToolButton* ToolButton12; // Redo
 
     static const QString kConnectCaption;
     static const QString kDisconnectCaption;
+    static const QString kUndoCaption;
+    static const QString kRedoCaption;
 };
 
 } // namespace tk

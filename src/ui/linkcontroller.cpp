@@ -9,6 +9,7 @@
 #include "link/session.h"
 #include "model/defaults.h"
 #include "ui/commandbars.h"
+#include "ui/editor.h"
 #include "ui/panelcontext.h"
 #include "ui/portdialog.h"
 
@@ -72,23 +73,18 @@ constexpr int kBoxPollMs = 100;
 
 } // namespace
 
-LinkController::LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Document& doc,
-                               QString& portName, Hooks hooks)
-    : window_(window), w_(widgets), ctx_(ctx), doc_(doc), portName_(portName),
-      hooks_(std::move(hooks)),
-      portDialog_(new PortDialog(portName_, TxPause_, QuickExchange_, window,
-                                 [this] { return portsOffered(); })),
+LinkController::LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Editor& editor)
+    : window_(window), w_(widgets), ctx_(ctx), editor_(editor),
+      portDialog_(new PortDialog(window, [this] { return portsOffered(); })),
       worker_(new LinkWorker) {
-    QuickExchange_ = reregQuick();
     thread_.setObjectName(QStringLiteral("link"));
     worker_->moveToThread(&thread_);
     thread_.start();
-    connect(portDialog_, &PortDialog::portNameChanged, this, [this](const QString& name) {
-        if (hooks_.showPortName) {
-            hooks_.showPortName(name);
-        }
+    // OK hands the dialog's settings to the editor; the quick exchange is stored then.
+    connect(portDialog_, &QDialog::accepted, this, [this] {
+        editor_.setLinkSettings(portDialog_->settings());
+        wrregQuick(editor_.QuickExchange());
     });
-    connect(portDialog_, &QDialog::accepted, this, [this] { wrregQuick(QuickExchange_); });
 }
 
 LinkController::~LinkController() {
@@ -113,7 +109,7 @@ void LinkController::start(
     Command command,
     std::function<link::SessionResult(LinkWorker&, const std::atomic<bool>&)> session,
     void (LinkController::*done)(const link::SessionResult&)) {
-    running_ = command;
+    setRunning(command);
     LinkWorker* worker = worker_;
     const std::atomic<bool>* cancel = &cancel_;
     // The controller outlives every session: its destructor waits for the link thread.
@@ -137,6 +133,14 @@ void LinkController::start(
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+}
+
+void LinkController::setRunning(Command command) {
+    const bool wasBusy = busy();
+    running_ = command;
+    if (busy() != wasBusy) {
+        emit busyChanged(busy());
+    }
 }
 
 link::Reporter LinkController::reporter() {
@@ -165,10 +169,18 @@ link::Reporter LinkController::reporter() {
 
 link::LinkParams LinkController::params() const {
     link::LinkParams p;
-    p.PortName = portName_.toStdString();
-    p.TxPause = TxPause_;
-    p.Quick = QuickExchange_;
+    p.PortName = editor_.PortName().toStdString();
+    p.TxPause = editor_.TxPause();
+    p.Quick = editor_.QuickExchange();
     return p;
+}
+
+std::uint32_t LinkController::TxPause() const {
+    return editor_.TxPause();
+}
+
+bool LinkController::QuickExchange() const {
+    return editor_.QuickExchange();
 }
 
 void LinkController::ToolButton7Click() {
@@ -191,7 +203,7 @@ void LinkController::ToolButton7Click() {
     ConnectRetryAllowed_ = true;
     cancel_.store(false);
     showProgress();
-    heldPort_ = portName_;
+    heldPort_ = editor_.PortName();
     start(
         Command::Connect,
         [p = params(), r = reporter()](LinkWorker& worker, const std::atomic<bool>& cancel) {
@@ -268,9 +280,7 @@ void LinkController::readDone(const link::SessionResult& result) {
     if (!result.ok) {
         // The record is as it was; the panel shows it again (edits typed meanwhile
         // were not taken).
-        if (hooks_.refreshPanel) {
-            hooks_.refreshPanel();
-        }
+        emit recordUnchanged();
         transferFailed(result);
         return;
     }
@@ -289,14 +299,13 @@ bool LinkController::mayRead(Command command) {
     if (ctx_.fillGuard()) {
         return false;
     }
-    running_ = command;
-    ctx_.finishEdits(); // as New does: no half-finished edit is offered for saving
+    setRunning(command);
     // New's question first: a changed configuration is offered for saving, and Cancel
     // (or a save that failed) abandons the read, as it abandons every other command.
     // The record itself is replaced only when the transmitter's has come, so a failed
     // read loses nothing.
-    if (!doc_.offerSaveForNew()) {
-        running_ = Command::None;
+    if (!editor_.document().offerSaveForNew()) {
+        setRunning(Command::None);
         return false;
     }
     // Until the blocks have come New, Open and Save as do nothing, so the read cannot
@@ -306,15 +315,8 @@ bool LinkController::mayRead(Command command) {
 }
 
 void LinkController::replaceRecord(const Configuration& read) {
-    guard_.reset(); // New and the refresh fill panels
-    // The save question was answered when the read started: New asks nothing now.
-    doc_.updt1(false);
-    doc_.New();
-    ctx_.record() = read;
-    ctx_.recordReplaced();
-    if (hooks_.refreshPanel) {
-        hooks_.refreshPanel();
-    }
+    guard_.reset(); // the panel on show is filled from the record read
+    editor_.takeRead(read);
 }
 
 void LinkController::Write1Click() {
@@ -328,7 +330,7 @@ void LinkController::Write1Click() {
     showProgress();
     showStatus(QStringLiteral("Writing"));
     std::vector<std::uint8_t> image(kEncodeClearSize);
-    wrdump(ctx_.record(), image);
+    wrdump(editor_.record(), image);
     image.resize(kBaseImageSize);
     cancel_.store(false); // set only when the window goes
     start(
@@ -369,14 +371,14 @@ void LinkController::Udalread1Click() {
         showStatus(QStringLiteral("Check modem"));
         ctx_.prompts().captionedMessage(
             QString::fromUtf8(link::kPortBusyCaption),
-            fromUtf8(
-                link::PortBusyMessage(portName_.toStdString(), {link::OpenFailure::HeldHere, {}})));
+            fromUtf8(link::PortBusyMessage(editor_.PortName().toStdString(),
+                                           {link::OpenFailure::HeldHere, {}})));
         return;
     }
     if (!mayRead(Command::RemoteRead)) {
         return;
     }
-    const Text telephone = ctx_.record().TxTlfNum;
+    const Text telephone = editor_.record().TxTlfNum;
     readTelephone_ = telephone;
     readShown_ = false;
     cancel_.store(false); // a Cancel of an earlier connect loop is not for this session
@@ -412,8 +414,8 @@ void LinkController::remoteReadDone(const link::SessionResult& result) {
         remoteReadReceived(result.image, result.blocks);
     }
     guard_.reset();
-    if (!result.ok && hooks_.refreshPanel) {
-        hooks_.refreshPanel(); // the record as it was, and nothing typed meanwhile
+    if (!result.ok) {
+        emit recordUnchanged(); // the record as it was, and nothing typed meanwhile
     }
     // The words end with "Disconnect" once the modem was asked to register.
     showStatus(fromUtf8(result.status));
@@ -427,10 +429,11 @@ void LinkController::Udalwrite1Click() {
         tell(kBusyText);
         return;
     }
-    running_ = Command::RemoteWrite;
-    ctx_.finishEdits(); // the image carries what the panels show
-    std::vector<std::uint8_t> image = EncodeImage(ctx_.record());
-    const Text telephone = ctx_.record().TxTlfNum;
+    setRunning(Command::RemoteWrite);
+    // The window has finished the edits: the image carries what the panels show.
+    // The encoder sets ExtBlocksCount, derived from the inputs: no edit of the user.
+    std::vector<std::uint8_t> image = EncodeImage(editor_.recordInPlace());
+    const Text telephone = editor_.record().TxTlfNum;
     cancel_.store(false);
     showProgress();
     showStatus(QStringLiteral("Check modem"));
@@ -490,7 +493,7 @@ void LinkController::afterOpenBoxes(std::function<void()> next) {
 }
 
 void LinkController::finish() {
-    running_ = Command::None;
+    setRunning(Command::None);
     emit commandEnded();
 }
 
@@ -502,6 +505,7 @@ void LinkController::BtotmsvClick() {
 }
 
 void LinkController::Port1Click() {
+    portDialog_->setSettings(editor_.linkSettings());
     portDialog_->open();
 }
 

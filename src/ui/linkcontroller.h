@@ -30,7 +30,7 @@ class QWidget;
 namespace tk {
 
 class CommandBars;
-class Document;
+class Editor;
 class FillGuard;
 class PanelContext;
 class PortDialog;
@@ -54,17 +54,9 @@ public:
         QPushButton* Btotmsv;
         QLabel* statusPanel1;
     };
-    struct Hooks {
-        // Fills the panel on show again from the record (after a read).
-        std::function<void()> refreshPanel;
-        // The port name changed in the port dialog: status panel 0 shows it.
-        std::function<void(const QString&)> showPortName;
-    };
-
-    // `portName` is the window's PortName, read when a command starts and written by
-    // the port dialog; boxes are shown over `window`.
-    LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Document& doc,
-                   QString& portName, Hooks hooks);
+    // The link settings are the editor's: read when a command starts, replaced by the
+    // port dialog's OK. Boxes are shown over `window`.
+    LinkController(QWidget* window, Widgets widgets, PanelContext& ctx, Editor& editor);
     ~LinkController() override;
 
     // The clock of the link thread (the system's steady clock unless set). Takes
@@ -91,8 +83,8 @@ public:
     bool busy() const { return running_ != Command::None; }
     bool LinkConnected() const { return LinkConnected_; }
     bool ConnectRetryAllowed() const { return ConnectRetryAllowed_; }
-    std::uint32_t TxPause() const { return TxPause_; }
-    bool QuickExchange() const { return QuickExchange_; }
+    std::uint32_t TxPause() const;
+    bool QuickExchange() const;
     PortDialog& portDialog() const { return *portDialog_; }
 
     // What the user is told when a link command or closing is refused.
@@ -102,9 +94,15 @@ public:
 signals:
     // A link command has ended: its words, messages and state are shown.
     void commandEnded();
+    // A read failed: the record is as it was, and the panel on show is to show it
+    // again (edits typed meanwhile were not taken).
+    void recordUnchanged();
+    // A link command began (true) or ended (false).
+    void busyChanged(bool busy);
 
 private:
     enum class Command { None, Connect, Disconnect, Read, Write, RemoteRead, RemoteWrite };
+    void setRunning(Command command);
 
     // Runs `session` on the link thread; `done` gets its result on this thread.
     void start(Command command,
@@ -125,8 +123,7 @@ private:
     // The start of a read: FillGuard free, the save question of New asked (Cancel, or
     // a save that failed, abandons the read). True when the read may run.
     bool mayRead(Command command);
-    // A read has come: New (which asks nothing now), then `read` as the record, and
-    // the panel on show filled from it.
+    // A read has come: New (which asks nothing now), then `read` as the record.
     void replaceRecord(const Configuration& read);
     // The end of a command: the progress bar hidden and the wait box closed, then the
     // closing box (once no other box is up), then `then`.
@@ -148,14 +145,10 @@ private:
     QWidget* window_;
     Widgets w_;
     PanelContext& ctx_;
-    Document& doc_;
-    QString& portName_;
-    Hooks hooks_;
+    Editor& editor_;
     PortDialog* portDialog_;
     QMessageBox* refusal_ = nullptr;
 
-    std::uint32_t TxPause_ = 10;
-    bool QuickExchange_ = false; // "Быстрый обмен", stored on the dialog's OK
     bool LinkConnected_ = false;
     bool ConnectRetryAllowed_ = false;
     QString heldPort_; // the port the connected link holds

@@ -8,7 +8,6 @@
 #include "ui/layout.h"
 #include "ui/linkcontroller.h"
 #include "ui/navigation.h"
-#include "ui/panels/generalpanel.h"
 #include "ui/panelstack.h"
 #include "ui/qtprompts.h"
 #include "ui/recentfiles.h"
@@ -17,12 +16,14 @@
 #include "ui/telephonedialog.h"
 #include "ui/topdock.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -32,6 +33,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QUndoStack>
 
 namespace tk {
 
@@ -49,22 +51,7 @@ const QString kLongPortName = QStringLiteral("/dev/ttyACM10");
 MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     : qtPrompts_(std::make_unique<QtPrompts>(this)),
       prompts_(prompts != nullptr ? *prompts : *qtPrompts_),
-      doc_(cfg_, prompts_, generatedNamesFolder(programFolder),
-           {.setdefault = [this] { setdefault(); },
-            .showState = [this] { showFileState(); },
-            .folderChosen = [](const QString& folder) { tk::storeLastFolder(folder); },
-            .fileUsed =
-                [this](const QString& path) {
-                    if (recent_ != nullptr) {
-                        recent_->add(path);
-                    }
-                }}),
-      ctx_(cfg_, editor_, prompts_,
-           {.updt1 = [this](bool changed) { doc_.updt1(changed); },
-            .unvispan = [this] { unvispan(); },
-            .telephoneDialog =
-                [this] { return telephone_ != nullptr && telephone_->exec() == QDialog::Accepted; },
-            .refreshView = [this] { tv1click(); }}) {
+      editor_(prompts_, generatedNamesFolder(programFolder)), ctx_(editor_, prompts_) {
     setObjectName(QStringLiteral("TForm1"));
     setGeometry(145, 121, 696, 490);
     QPalette palette = this->palette();
@@ -79,20 +66,33 @@ MainWindow::MainWindow(const QString& programFolder, Prompts* prompts)
     recent_ = new RecentFilesMenu(bars_->File1, bars_->N1);
     connect(recent_, &RecentFilesMenu::chosen, this, &MainWindow::openRecentFile,
             Qt::QueuedConnection);
+    connect(&editor_.document(), &Document::fileUsed, recent_, &RecentFilesMenu::add);
+    connect(&editor_, &Editor::fileStateChanged, this, &MainWindow::showFileState);
+    connect(&editor_, &Editor::recordReplaced, this, &MainWindow::showReplaced);
+    connect(&editor_, &Editor::stepShown, this, &MainWindow::showStep);
+    connect(&editor_, &Editor::linkSettingsChanged, this, &MainWindow::showPortName);
+    QUndoStack& undo = editor_.undoStack();
+    connect(&undo, &QUndoStack::indexChanged, this, &MainWindow::showUndoState);
+    connect(&undo, &QUndoStack::cleanChanged, this, &MainWindow::showUndoState);
+    connect(link_.get(), &LinkController::busyChanged, this, &MainWindow::showUndoState);
+    connect(link_.get(), &LinkController::recordUnchanged, this, &MainWindow::tv1click);
     setAcceptDrops(true);
     qApp->installEventFilter(this);
     // Every node text fits the tree of the design size.
     tree_->fitTextsTo(tk::razmer(size(), 0).treeViewWidth);
     connectCommands();
 
-    PortName_ = startPortName(serialPortLocations());
-    statusPanels_[0]->showText(PortName_);
+    editor_.setLinkSettings({startPortName(serialPortLocations()), 10, reregQuick()});
     FormCreate();
 }
 
 MainWindow::~MainWindow() {
-    // The widgets (panels, dialogs) hold references into the record, the document and
-    // the panel context, which are members and die after this body. Delete the widget
+    // From here on the editor and the link tell the window nothing: its controls go.
+    disconnect(&editor_, nullptr, this, nullptr);
+    disconnect(&editor_.undoStack(), nullptr, this, nullptr);
+    disconnect(link_.get(), nullptr, this, nullptr);
+    // The widgets (panels, dialogs) hold references to the editor and the panel
+    // context, which are members and die after this body. Delete the widget
     // tree first, while all of them still live: a focus-out handler that runs as a
     // focused edit goes then still finds its record. The panels and the dialogs go
     // before the status bar that the change mark updates, and the status bar last.
@@ -153,72 +153,96 @@ void MainWindow::buildControls() {
     }
     setStatusBar(status_);
 
-    link_ = std::make_unique<LinkController>(
-        this,
-        LinkController::Widgets{.bars = *bars_,
-                                .ProgressBar1 = progress_,
-                                .Btotmsv = cancel_,
-                                .statusPanel1 = statusPanels_[1]},
-        ctx_, doc_, PortName_,
-        LinkController::Hooks{
-            .refreshPanel = [this] { tv1click(); },
-            .showPortName = [this](const QString& name) { statusPanels_[0]->showText(name); }});
+    link_ =
+        std::make_unique<LinkController>(this,
+                                         LinkController::Widgets{.bars = *bars_,
+                                                                 .ProgressBar1 = progress_,
+                                                                 .Btotmsv = cancel_,
+                                                                 .statusPanel1 = statusPanels_[1]},
+                                         ctx_, editor_);
+}
+
+void MainWindow::command(const std::function<void()>& run) {
+    // Edits that a panel finishes only when the focus leaves it (a half-typed number,
+    // the object number's SMS texts) are finished before any command sees the record.
+    ctx_.finishEdits();
+    run();
 }
 
 void MainWindow::connectCommands() {
     const CommandBars& b = *bars_;
-    // A write to the transmitter encodes the record as it is: edits that a panel
-    // finishes only when the focus leaves it are finished first. Connected before any
-    // handler of these commands, so they run first.
-    const auto finishEdits = [this] { ctx_.finishEdits(); };
-    connect(b.Write1, &QAction::triggered, this, finishEdits);
-    connect(b.ToolButton6, &QToolButton::clicked, this, finishEdits);
-    connect(b.Udalwrite1, &QAction::triggered, this, finishEdits);
-    connect(b.New1, &QAction::triggered, this, &MainWindow::New1Click);
-    connect(b.ToolButton1, &QToolButton::clicked, this, &MainWindow::New1Click);
-    connect(b.Open1, &QAction::triggered, this, &MainWindow::Open1Click);
-    connect(b.ToolButton2, &QToolButton::clicked, this, &MainWindow::Open1Click);
-    connect(b.Save1, &QAction::triggered, this, &MainWindow::Save1Click);
-    connect(b.ToolButton3, &QToolButton::clicked, this, &MainWindow::Save1Click);
-    connect(b.Saveas1, &QAction::triggered, this, &MainWindow::Saveas1Click);
+    LinkController* link = link_.get();
+    // Each command is bound once, for its menu item and its button, through command().
+    const auto bind = [this](std::initializer_list<QObject*> senders, std::function<void()> run) {
+        for (QObject* sender : senders) {
+            if (auto* action = qobject_cast<QAction*>(sender)) {
+                connect(action, &QAction::triggered, this, [this, run] { command(run); });
+            } else if (auto* button = qobject_cast<QAbstractButton*>(sender)) {
+                connect(button, &QAbstractButton::clicked, this, [this, run] { command(run); });
+            }
+        }
+    };
+    bind({b.New1, b.ToolButton1}, [this] { New1Click(); });
+    bind({b.Open1, b.ToolButton2}, [this] { Open1Click(); });
+    bind({b.Save1, b.ToolButton3}, [this] { Save1Click(); });
+    bind({b.Saveas1}, [this] { Saveas1Click(); });
+    bind({b.Undo1, b.ToolButton11}, [this] { Undo1Click(); });
+    bind({b.Redo1, b.ToolButton12}, [this] { Redo1Click(); });
+    bind({b.Connect1, b.ToolButton7, b.ToolButton9}, [link] { link->ToolButton7Click(); });
+    bind({b.Read1, b.ToolButton4}, [link] { link->Read1Click(); });
+    bind({b.Write1, b.ToolButton6}, [link] { link->Write1Click(); });
+    bind({b.Udalread1}, [link] { link->Udalread1Click(); });
+    bind({b.Udalwrite1}, [link] { link->Udalwrite1Click(); });
+    // Closing finishes the edits itself (closeEvent), whichever way the window closes;
+    // the dialogs, help and Cancel touch no record.
     connect(b.Exit1, &QAction::triggered, this, &MainWindow::Exit1Click);
     connect(b.Help2, &QAction::triggered, this, &MainWindow::Help2Click);
     connect(b.About1, &QAction::triggered, this, &MainWindow::About1Click);
-    connect(tree_, &NavigationTree::treeClicked, this, &MainWindow::tv1click);
-    LinkController* link = link_.get();
-    connect(b.Connect1, &QAction::triggered, link, &LinkController::ToolButton7Click);
-    connect(b.ToolButton7, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
-    connect(b.ToolButton9, &QToolButton::clicked, link, &LinkController::ToolButton7Click);
-    connect(b.Read1, &QAction::triggered, link, &LinkController::Read1Click);
-    connect(b.ToolButton4, &QToolButton::clicked, link, &LinkController::Read1Click);
-    connect(b.Write1, &QAction::triggered, link, &LinkController::Write1Click);
-    connect(b.ToolButton6, &QToolButton::clicked, link, &LinkController::Write1Click);
-    connect(b.Udalread1, &QAction::triggered, link, &LinkController::Udalread1Click);
-    connect(b.Udalwrite1, &QAction::triggered, link, &LinkController::Udalwrite1Click);
-    connect(cancel_, &QPushButton::clicked, link, &LinkController::BtotmsvClick);
     connect(b.Port1, &QAction::triggered, link, &LinkController::Port1Click);
+    connect(cancel_, &QPushButton::clicked, link, &LinkController::BtotmsvClick);
+    connect(tree_, &NavigationTree::treeClicked, this, [this] { command([this] { tv1click(); }); });
+    showUndoState();
 }
 
 void MainWindow::attachDialogs(TelephoneDialog* telephone, AboutBox* about) {
     telephone_ = telephone;
     about_ = about;
+    ctx_.attach(telephone);
 }
 
 void MainWindow::FormCreate() {
     setdefault();
     razmer();
     rereg();
-    doc_.setLastFolder(tk::readLastFolder().value_or(QString()));
+    editor_.document().setLastFolder(tk::readLastFolder().value_or(QString()));
     New1Click();
     updt2(false);
 }
 
 void MainWindow::setdefault() {
+    tk::setdefault(ctx_.record(), editor_.state());
+    showReplaced();
+}
+
+void MainWindow::showReplaced() {
     unvispan();
-    tk::setdefault(cfg_, editor_);
     tree_->selectFirst();
-    panels_->general().setobsch();
+    panels_->show({View::Obsch});
     tree_->markShown();
+}
+
+void MainWindow::showStep(const View& view) {
+    tree_->selectView(view);
+    unvispan();
+    panels_->show(view);
+    tree_->markShown();
+}
+
+void MainWindow::showUndoState() {
+    const QUndoStack& undo = editor_.undoStack();
+    const bool free = !link_->busy();
+    bars_->showUndo(free && undo.canUndo(), undo.undoText(), free && undo.canRedo(),
+                    undo.redoText());
 }
 
 void MainWindow::razmer() {
@@ -243,7 +267,6 @@ void MainWindow::tv1click() {
         tree_->selectShown();
         return;
     }
-    ctx_.finishEdits();
     if (const std::optional<NodePosition> position = tree_->selectedPosition()) {
         unvispan();
         if (const std::optional<View> view = viewFor(*position)) {
@@ -273,24 +296,31 @@ bool MainWindow::ConnectRetryAllowed() const {
 }
 
 void MainWindow::presetPort(const QString& portName) {
-    PortName_ = portName;
     presetPort_ = portName;
-    statusPanels_[0]->showText(PortName_);
+    PortSettings settings = editor_.linkSettings();
+    settings.PortName = portName;
+    editor_.setLinkSettings(settings);
 }
 
 void MainWindow::rereg() {
     if (const std::optional<QString> stored = tk::rereg()) {
-        PortName_ = *stored;
-        statusPanels_[0]->showText(PortName_);
+        PortSettings settings = editor_.linkSettings();
+        settings.PortName = *stored;
+        editor_.setLinkSettings(settings);
     }
 }
 
+void MainWindow::showPortName() {
+    statusPanels_[0]->showText(editor_.PortName());
+}
+
 void MainWindow::showFileState() {
-    setWindowTitle(doc_.caption(ProductCaption));
+    const Document& doc = editor_.document();
+    setWindowTitle(doc.caption(ProductCaption));
     if (statusPanels_[2] != nullptr) { // gone only while the window is deleted
         // The path gives way in its middle, so that the change mark always shows.
-        const QString text = doc_.statusText();
-        const qsizetype mark = doc_.ConfigChanged() ? 1 : 0;
+        const QString text = doc.statusText();
+        const qsizetype mark = doc.ConfigChanged() ? 1 : 0;
         statusPanels_[2]->showText(text.chopped(mark), text.right(mark));
     }
 }
@@ -299,44 +329,45 @@ void MainWindow::New1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
-    ctx_.finishEdits();
-    doc_.New();
+    editor_.New();
 }
 
 void MainWindow::Open1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
-    ctx_.finishEdits();
-    if (doc_.Open()) {
-        showOpened();
-    }
-}
-
-void MainWindow::showOpened() {
-    ctx_.recordReplaced();
-    tree_->selectFirst();
-    tv1click();
-    panels_->general().setobsch();
+    editor_.Open();
 }
 
 void MainWindow::Save1Click() {
     // Save itself ignores FillGuard; an untitled configuration goes through Save as,
     // which does not.
-    ctx_.finishEdits();
-    if (doc_.Untitled()) {
+    if (editor_.document().Untitled()) {
         Saveas1Click();
         return;
     }
-    doc_.Save();
+    editor_.Save();
 }
 
 void MainWindow::Saveas1Click() {
     if (ctx_.fillGuard()) {
         return;
     }
-    ctx_.finishEdits();
-    doc_.Saveas();
+    editor_.Saveas();
+}
+
+void MainWindow::Undo1Click() {
+    if (ctx_.fillGuard() || link_->busy()) {
+        return;
+    }
+    editor_.undo();
+}
+
+void MainWindow::Redo1Click() {
+    if (ctx_.fillGuard() || link_->busy()) {
+        return;
+    }
+    editor_.redo();
 }
 
 void MainWindow::Exit1Click() {
@@ -367,13 +398,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // FormClose: a changed configuration is offered for saving; Cancel, or a save
     // that failed, keeps the window open.
     ctx_.finishEdits();
-    if (!doc_.Close()) {
+    if (!editor_.document().Close()) {
         event->ignore();
         return;
     }
     link_->closeLine();
-    if (!presetPort_ || PortName_ != *presetPort_) {
-        tk::wrreg(PortName_);
+    if (!presetPort_ || editor_.PortName() != *presetPort_) {
+        tk::wrreg(editor_.PortName());
     }
     event->accept();
 }
@@ -419,13 +450,11 @@ void MainWindow::openFilesNow(const QStringList& paths) {
 }
 
 void MainWindow::openPath(const QString& path) {
-    if (ctx_.fillGuard()) {
-        return;
-    }
-    ctx_.finishEdits();
-    if (doc_.Open(path)) {
-        showOpened();
-    }
+    command([this, path] {
+        if (!ctx_.fillGuard()) {
+            editor_.Open(path);
+        }
+    });
 }
 
 void MainWindow::openRecentFile(const QString& path) {
@@ -444,6 +473,18 @@ void MainWindow::openRecentFile(const QString& path) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::ShortcutOverride) {
+        // Ctrl+Z and Ctrl+Y in an edit of the window are the window's Undo and Redo,
+        // not the edit's own: one history for every control.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (widget != nullptr && widget->window() == this &&
+            (bars_->Undo1->shortcuts().contains(keys) ||
+             bars_->Redo1->shortcuts().contains(keys))) {
+            return true; // not accepted: the shortcut goes to the menu item
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
         return QMainWindow::eventFilter(watched, event);
     }

@@ -1,14 +1,18 @@
-// TForm1: the frame of the program. It owns the configuration record and the
-// window-level state, and wires menus, buttons, tree, status bar and panels to the
-// commands; the commands' logic lives in the document (files) and the link.
+// TForm1: the frame of the program. It owns the editor (the configuration record, the
+// file state and the link settings) and wires menus, buttons, tree, status bar and
+// panels to the commands; the commands' logic lives in the editor, the document
+// (files) and the link. Every command finishes the pending edits first, once, in one
+// place (command()).
 #pragma once
 
 #include "files/document.h"
 #include "model/configuration.h"
+#include "ui/editor.h"
 #include "ui/panelcontext.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,11 +48,12 @@ public:
     // The dialogs created after the window.
     void attachDialogs(TelephoneDialog* telephone, AboutBox* about);
 
+    Editor& editor() { return editor_; }
     PanelContext& panelContext() { return ctx_; }
-    Document& document() { return doc_; }
+    Document& document() { return editor_.document(); }
     LinkController& link() { return *link_; }
-    const Configuration& record() const { return cfg_; }
-    const QString& PortName() const { return PortName_; }
+    const Configuration& record() const { return editor_.record(); }
+    const QString& PortName() const { return editor_.PortName(); }
     bool LinkConnected() const;
     bool ConnectRetryAllowed() const;
 
@@ -69,6 +74,8 @@ public:
     void Open1Click();
     void Save1Click();
     void Saveas1Click();
+    void Undo1Click();
+    void Redo1Click();
     void Exit1Click();
     void Help2Click();
     void About1Click();
@@ -93,19 +100,26 @@ private:
     void FormCreate();
     void buildControls();
     void connectCommands();
+    // Runs a command of the window: the pending edits are finished first (once, here
+    // and nowhere else), so that no command sees a half-finished edit.
+    void command(const std::function<void()>& run);
     void showFileState();
+    void showPortName();
+    // The record was replaced as a whole: the first node and the general view show it.
+    void showReplaced();
+    // A step was undone or redone: its view shows, filled from the record.
+    void showStep(const View& view);
+    // Undo and Redo: enabled while there is a step and no link command runs; their
+    // texts name the step.
+    void showUndoState();
     void openFilesNow(const QStringList& paths);
     void openPath(const QString& path);
-    void showOpened();
 
     std::unique_ptr<QtPrompts> qtPrompts_;
     Prompts& prompts_;
-    Configuration cfg_;
-    EditorState editor_;
-    Document doc_;
+    Editor editor_;
     PanelContext ctx_;
 
-    QString PortName_;
     std::optional<QString> presetPort_;
 
     TopDock* dock_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTreeWidgetItemIterator>
 
 namespace tk {
 
@@ -133,7 +134,10 @@ std::optional<NodePosition> NavigationTree::selectedPosition() const {
     if (selected.isEmpty()) {
         return std::nullopt;
     }
-    QTreeWidgetItem* item = selected.first();
+    return positionOf(selected.first());
+}
+
+NodePosition NavigationTree::positionOf(QTreeWidgetItem* item) const {
     NodePosition position;
     QTreeWidgetItem* root = item;
     while (root->parent() != nullptr) {
@@ -147,6 +151,18 @@ std::optional<NodePosition> NavigationTree::selectedPosition() const {
 
 void NavigationTree::selectFirst() {
     setCurrentItem(topLevelItem(0));
+}
+
+void NavigationTree::selectView(const View& view) {
+    if (selectedPosition() && viewFor(*selectedPosition()) == view) {
+        return;
+    }
+    for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
+        if (viewFor(positionOf(*it)) == view) {
+            setCurrentItem(*it);
+            return;
+        }
+    }
 }
 
 void NavigationTree::markShown() {

@@ -50,6 +50,9 @@ public:
     std::optional<NodePosition> selectedPosition() const;
     // Selects the first node ("Общие").
     void selectFirst();
+    // Selects a node that shows `view`: the selected one when it does, otherwise the
+    // first in tree order.
+    void selectView(const View& view);
 
     // The highlight marks the node whose view is shown, and nothing else: the arrow
     // keys move only the keyboard's frame (Enter or Space then shows that node), and
@@ -83,6 +86,8 @@ protected:
                  const QModelIndex& index) const override;
 
 private:
+    NodePosition positionOf(QTreeWidgetItem* item) const;
+
     QTreeWidgetItem* shown_ = nullptr;
     std::function<bool()> locked_;
 };

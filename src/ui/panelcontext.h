@@ -1,6 +1,7 @@
-// What the settings panels share: the configuration record and the editing state
-// beside it, the re-entrancy flag FillGuard, the change mark, the telephone number
-// passed to and from the telephone dialog, and a few services of the window.
+// What the settings panels share: the editor (the record, the editing state beside
+// it and the one door through which the record changes), the re-entrancy flag
+// FillGuard, the prompts, and the telephone dialog with the number it receives and
+// returns.
 //
 // Panels talk only to this context; the main window knows panels only through the
 // panel stack and the tree's dispatch table.
@@ -8,57 +9,51 @@
 
 #include "files/prompts.h"
 #include "model/configuration.h"
+#include "ui/editor.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <memory>
-#include <utility>
-#include <vector>
+#include <optional>
 
 namespace tk {
 
+class PanelStack;
+class TelephoneDialog;
+
 class PanelContext {
 public:
-    struct Services {
-        std::function<void(bool)> updt1;       // sets or clears the change mark
-        std::function<void()> unvispan;        // hides every settings panel and sub-panel
-        std::function<bool()> telephoneDialog; // runs the telephone dialog; true on OK
-        // Fills the selected tree node's view again (the window's tv1click).
-        std::function<void()> refreshView;
-    };
+    PanelContext(Editor& editor, Prompts& prompts) : editor_(editor), prompts_(prompts) {}
 
-    PanelContext(Configuration& cfg, EditorState& editor, Prompts& prompts, Services services)
-        : cfg_(cfg), editor_(editor), prompts_(prompts), services_(std::move(services)) {}
-
-    Configuration& record() const { return cfg_; }
-    EditorState& editor() const { return editor_; }
+    // The editor: record changes go through Editor::edit (SettingsPanel::write).
+    Editor& owner() const { return editor_; }
+    // The record in place, for what is no user's edit (tests set a record up here).
+    Configuration& record() const { return editor_.recordInPlace(); }
+    EditorState& editor() const { return editor_.state(); }
+    PanelState& panelState() const { return editor_.panelState(); }
     Prompts& prompts() const { return prompts_; }
 
     bool fillGuard() const { return fillGuard_; }
 
-    // Marks the configuration changed (true) or unchanged (false).
-    void updt1(bool changed) const;
+    // Sets or clears the change mark without a step.
+    void updt1(bool changed) const { editor_.document().updt1(changed); }
+
+    // The panels shown by `stack`, and the telephone dialog the telephone list opens.
+    void attach(PanelStack* stack) { stack_ = stack; }
+    void attach(TelephoneDialog* dialog) { telephone_ = dialog; }
+
+    // Hides every settings panel and sub-panel.
     void unvispan() const;
-    // Shows the telephone dialog over TelDialogText; true when it was closed with OK.
-    bool runTelephoneDialog() const;
+    // Shows the telephone dialog over TelDialogText; true when it was closed with OK,
+    // and TelDialogText then holds the number typed.
+    bool runTelephoneDialog();
 
-    // Fills the current view again from the record, as a click on the selected node
-    // does. Call it with FillGuard clear (after the handler's guard is gone).
-    void refreshView() const;
-
-    // Edits that a panel completes only when the focus leaves it (the object number's
-    // SMS texts) register a finisher here. The window runs finishEdits() before the
-    // record is saved, written to the transmitter, replaced or another view is shown,
-    // so no command ever sees a half-finished edit. A finisher lives as long as its
-    // owner: once the owner is gone (the window's teardown) it is skipped.
-    void addEditFinisher(const QObject* owner, std::function<void()> finisher);
-    void finishEdits() const;
-
-    // The record was replaced as a whole (New, Open, a read): editing state that
-    // belongs to the old record is dropped (ObjNumChanged).
-    void recordReplaced() const;
+    // Edit finishers (Editor::addEditFinisher), run before every command.
+    void addEditFinisher(const QObject* owner, std::function<void()> finisher) const {
+        editor_.addEditFinisher(owner, std::move(finisher));
+    }
+    void finishEdits() const { editor_.finishEdits(); }
 
     // The number the telephone dialog receives and returns.
     QString TelDialogText = QStringLiteral("44");
@@ -66,15 +61,10 @@ public:
 private:
     friend class FillGuard;
 
-    Configuration& cfg_;
-    EditorState& editor_;
+    Editor& editor_;
     Prompts& prompts_;
-    Services services_;
-    struct Finisher {
-        std::shared_ptr<bool> live; // false once the owner's destruction has begun
-        std::function<void()> finish;
-    };
-    std::vector<Finisher> finishers_;
+    PanelStack* stack_ = nullptr;
+    TelephoneDialog* telephone_ = nullptr;
     bool fillGuard_ = false;
 };
 

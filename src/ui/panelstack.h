@@ -1,5 +1,5 @@
 // The six settings panels on their one rectangle: hiding them all (unvispan), laying
-// them out (raspolpan) and showing a view through its fill operation.
+// them out (raspolpan) and showing a view: the panel whose view it is fills it.
 #pragma once
 
 #include "ui/navigation.h"
@@ -13,12 +13,6 @@ class QWidget;
 namespace tk {
 
 class SettingsPanel;
-class GeneralPanel;
-class ArmDisarmPanel;
-class TelephonePanel;
-class OtherPanel;
-class InputsPanel;
-class SystemEventsPanel;
 
 class PanelStack {
 public:
@@ -32,15 +26,8 @@ public:
     void show(const View& view);
 
     const QList<SettingsPanel*>& panels() const { return panels_; }
-    GeneralPanel& general() const { return *general_; }
 
 private:
-    GeneralPanel* general_;
-    ArmDisarmPanel* armDisarm_;
-    TelephonePanel* telephones_;
-    OtherPanel* other_;
-    InputsPanel* inputs_;
-    SystemEventsPanel* systemEvents_;
     QList<SettingsPanel*> panels_;
 };
 

@@ -42,10 +42,8 @@ QStringList presentSerialPorts() {
     return names;
 }
 
-PortDialog::PortDialog(QString& portName, std::uint32_t& txPause, bool& quick, QWidget* parent,
-                       PortLister ports)
-    : QDialog(parent), portName_(portName), txPause_(txPause), quick_(quick),
-      ports_(std::move(ports)) {
+PortDialog::PortDialog(QWidget* parent, PortLister ports)
+    : QDialog(parent), ports_(std::move(ports)) {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("Параметры порта"));
     // A fixed border, a title and no title-bar buttons, above the other windows.
@@ -161,14 +159,14 @@ void PortDialog::FormActivate() {
     // change the pause must not move the link to a different port. A port that is
     // absent stays in the edit, so OK keeps it.
     ComboBox1->setCurrentIndex(
-        ComboBox1->findText(portName_, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    ComboBox1->setEditText(portName_);
+        ComboBox1->findText(settings_.PortName, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    ComboBox1->setEditText(settings_.PortName);
 
-    pause_ = txPause_;
+    pause_ = settings_.TxPause;
     const bool multiplied = pause_ >= 100;
     TxWTrackBar->setValue(static_cast<int>(multiplied ? pause_ / 10 : pause_));
     PauseMultiplierCB->setChecked(multiplied);
-    QuickExchangeCB->setChecked(quick_);
+    QuickExchangeCB->setChecked(settings_.Quick);
     showPause();
     guard_ = false;
     Button1->setDefault(true);
@@ -198,11 +196,10 @@ void PortDialog::Button1Click() {
     // A port typed or chosen; with none the port stays as it was.
     const QString chosen = ComboBox1->currentText().trimmed();
     if (!chosen.isEmpty()) {
-        portName_ = chosen;
+        settings_.PortName = chosen;
     }
-    txPause_ = pause_;
-    quick_ = QuickExchangeCB->isChecked();
-    emit portNameChanged(portName_);
+    settings_.TxPause = pause_;
+    settings_.Quick = QuickExchangeCB->isChecked();
     accept();
 }
 

@@ -1,8 +1,9 @@
 // TForm4 "Параметры порта": the serial port of the link, the pause the link puts
-// before every byte it sends and the choice of the quick exchange. The dialog works on
-// the caller's port name, pause and choice: it shows them when it opens and writes
-// them only on OK.
+// before every byte it sends and the choice of the quick exchange. The caller sets the
+// settings before it shows the dialog and takes settings() once it was accepted (OK).
 #pragma once
+
+#include "ui/portsettings.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -27,21 +28,20 @@ class PortDialog : public QDialog {
 public:
     using PortLister = std::function<QStringList()>;
 
-    // `portName`, `txPause` (in tenths of a millisecond) and `quick` (the quick
-    // exchange) are the link's; `ports` lists the ports to offer each time the dialog
-    // is shown.
-    PortDialog(QString& portName, std::uint32_t& txPause, bool& quick, QWidget* parent,
-               PortLister ports = presentSerialPorts);
+    // `ports` lists the ports to offer each time the dialog is shown.
+    explicit PortDialog(QWidget* parent, PortLister ports = presentSerialPorts);
+
+    // What the dialog shows when it opens.
+    void setSettings(const PortSettings& settings) { settings_ = settings; }
+    // After OK: the port chosen (the one before when none was), the pause and the
+    // choice of the quick exchange; before, what was set.
+    const PortSettings& settings() const { return settings_; }
 
     // The pause as Label2 shows it: "0.5мс.", "2.5мс.", "25мс.".
     static QString pauseText(std::uint32_t pause, bool multiplied);
 
     // The working pause, in tenths of a millisecond.
     std::uint32_t workingPause() const { return pause_; }
-
-signals:
-    // OK changed nothing or something: the port name is to be shown again.
-    void portNameChanged(const QString& portName);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,9 +54,7 @@ private:
     void Button2Click();
     void showPause();
 
-    QString& portName_;
-    std::uint32_t& txPause_;
-    bool& quick_;
+    PortSettings settings_;
     PortLister ports_;
     std::uint32_t pause_ = 10;
     bool guard_ = false;

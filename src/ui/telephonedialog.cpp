@@ -10,8 +10,7 @@
 
 namespace tk {
 
-TelephoneDialog::TelephoneDialog(QString& telDialogText, QWidget* parent)
-    : QDialog(parent), telDialogText_(telDialogText) {
+TelephoneDialog::TelephoneDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Номер телефона"));
     // Minimise and maximise only: no system menu, so no close box.
@@ -64,7 +63,7 @@ void TelephoneDialog::showEvent(QShowEvent* event) {
 
 void TelephoneDialog::FormActivate() {
     clearRefusal();
-    Edit1->setText(telDialogText_);
+    Edit1->setText(number_);
     Edit1->setFocus();
     Button1->setDefault(true);
 }
@@ -131,7 +130,7 @@ void TelephoneDialog::Edit1Edited(const QString& text) {
 }
 
 void TelephoneDialog::Button1Click() {
-    telDialogText_ = Edit1->text();
+    number_ = Edit1->text();
     accept();
 }
 

@@ -1,7 +1,7 @@
 // TForm2: one report telephone number, typed from digits, "*" and "+", at most 16
 // characters: what the packed number keeps ("#" has no nibble and would be dialled as
-// "0"). A refused key or pasted character is pointed out under the edit. The number
-// comes in and goes out through the caller's text.
+// "0"). A refused key or pasted character is pointed out under the edit. The caller
+// sets the number before it shows the dialog and takes number() after OK.
 #pragma once
 
 #include <QDialog>
@@ -17,8 +17,12 @@ class TelephoneDialog : public QDialog {
 public:
     static constexpr int kMaxLength = 16;
 
-    // `telDialogText` is read when the dialog is shown and written on OK.
-    TelephoneDialog(QString& telDialogText, QWidget* parent);
+    explicit TelephoneDialog(QWidget* parent);
+
+    // The number shown when the dialog opens.
+    void setNumber(const QString& number) { number_ = number; }
+    // The number given back: what the edit held at OK (before: what was set).
+    const QString& number() const { return number_; }
 
     // The characters a number may hold.
     static bool allowed(QChar c);
@@ -40,7 +44,7 @@ private:
     void Button1Click();
     void Button2Click();
 
-    QString& telDialogText_;
+    QString number_;
     QLineEdit* Edit1;
     QLabel* Edit1Hint; // under the edit, where it takes no click
     QPushButton* Button1;

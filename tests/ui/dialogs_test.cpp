@@ -67,7 +67,9 @@ class DialogsTest : public test::WindowCase {
     // Opens the dialog over `number` without blocking, as its caller would show it.
     void openDialog(const QString& number) {
         number_ = number;
-        dialog_ = std::make_unique<TelephoneDialog>(number_, &owner_);
+        dialog_ = std::make_unique<TelephoneDialog>(&owner_);
+        dialog_->setNumber(number_);
+        connect(dialog_.get(), &QDialog::accepted, this, [this] { number_ = dialog_->number(); });
         dialog_->open();
         QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
     }

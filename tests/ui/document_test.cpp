@@ -79,18 +79,14 @@ class DocumentTest : public QObject {
 
     // The document as the window starts it: New once, nothing asked.
     void start(const QString& namesFolder) {
-        doc_ = std::make_unique<Document>(
-            cfg_, prompts_, namesFolder,
-            Document::Hooks{
-                .setdefault =
-                    [this] {
-                        tk::setdefault(cfg_);
-                        ++resets_;
-                    },
-                .showState =
-                    [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); },
-                .folderChosen = [this](const QString& f) { chosenFolders_ << f; },
-                .fileUsed = [this](const QString& f) { usedFiles_ << f; }});
+        doc_ = std::make_unique<Document>(cfg_, prompts_, namesFolder);
+        connect(doc_.get(), &Document::recordReset, this, [this] { ++resets_; });
+        connect(doc_.get(), &Document::stateChanged, this,
+                [this] { shownCaption_ = doc_->caption(QStringLiteral("TK 515 Pro")); });
+        connect(doc_.get(), &Document::folderChosen, this,
+                [this](const QString& f) { chosenFolders_ << f; });
+        connect(doc_.get(), &Document::fileUsed, this,
+                [this](const QString& f) { usedFiles_ << f; });
         doc_->New();
     }
 

@@ -250,12 +250,12 @@ private slots:
                  (std::vector<Text>{"one", "two", "three"}));
     }
 
-    // A handler that changed more than its own control asks for the view again: the
-    // fill runs with FillGuard clear and shows the record without marking it.
+    // The view filled again (as after a failed read): the fill runs with FillGuard
+    // clear and shows the record without marking it.
     void refreshViewShowsTheRecordAgain() {
         f_.record().TxSerialNum = "REFRESHED";
         PanelContext& ctx = f_.window().panelContext();
-        ctx.refreshView();
+        f_.window().tv1click();
         QCOMPARE(serial()->text(), QStringLiteral("REFRESHED"));
         QVERIFY(!ctx.fillGuard());
         QVERIFY(!f_.changed());

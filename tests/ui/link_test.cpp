@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QToolButton>
 
 #include <algorithm>
@@ -237,10 +238,21 @@ private slots:
         startSimulator();
         openWindow(pty_);
         connectLink();
+        // A step taken back: Redo could make it again, but not while the read runs.
+        auto* serial = child<QLineEdit>(window(), "Panel000TxSerialNumEd");
+        serial->setFocus();
+        QTest::keyClicks(serial, QStringLiteral("7"));
+        child<QAction>(window(), "Undo1")->trigger();
+        auto* redo = child<QAction>(window(), "Redo1");
+        QVERIFY(redo->isEnabled() && !window().document().ConfigChanged());
         QSignalSpy ended(&link(), &LinkController::commandEnded);
         click("ToolButton4");
         QVERIFY(link().busy());
         QVERIFY(progress().isVisible());
+        QVERIFY(!redo->isEnabled());
+        QVERIFY(!child(window(), "ToolButton12")->isEnabled());
+        QTest::keyClick(serial, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(window().record().TxSerialNum, "");
         // New, Open and Save as do nothing until the blocks are in.
         QVERIFY(window().panelContext().fillGuard());
         const QString title = window().document().FileTitle();
@@ -276,6 +288,9 @@ private slots:
         QVERIFY(!box->isVisible());
         QCOMPARE(status(1), QStringLiteral("Disconnect"));
         QVERIFY(!window().panelContext().fillGuard());
+        // The read started a new history: nothing to make again.
+        QVERIFY(!redo->isEnabled());
+        QVERIFY(!child<QAction>(window(), "Undo1")->isEnabled());
 
         // A dialog the user has open holds the read's box back until it is closed.
         connectLink();

@@ -235,6 +235,9 @@ private slots:
             "  RecentSeparator -", // hidden: no recent files yet
             "  N1 -",
             "  Exit1 &Выход #4 [Ctrl+Q] on",
+            "ToolBar1 Edit1 Пра&вка", // nothing to undo or redo yet
+            "  Undo1 &Отменить #14 [Ctrl+Z] off",
+            "  Redo1 &Повторить #15 [Ctrl+Y] off",
             "ToolBar1 Command1 &Команды",
             "  Connect1 &Установить связь #5 [] on",
             "  Read1 &Чтение #6 [] off",
@@ -256,6 +259,8 @@ private slots:
             "ToolBar2 ToolButton7 Установить связь #19 on",
             "ToolBar2 ToolButton9 Разорвать связь #20 off",
             "ToolBar2 ToolButton10 -",
+            "ToolBar2 ToolButton11 Отменить #14 off",
+            "ToolBar2 ToolButton12 Повторить #15 off",
             "TreeView1 0 Общие #0",
             "TreeView1 1 Постановка/Снятие",
             "TreeView1 1 Телефоны",

@@ -47,7 +47,11 @@ std::string latin(const QString& text) {
     return text.toStdString();
 }
 
+const QString kSirenStep = QStringLiteral("Время звучания сирены");
+
 } // namespace
+
+const QString ArmDisarmPanel::kObjNumStep = QStringLiteral("Номер объекта");
 
 ArmDisarmPanel::ArmDisarmPanel(PanelContext& ctx, QWidget* parent)
     : SettingsPanel(ctx, QStringLiteral("Panel010"), parent) {
@@ -110,9 +114,9 @@ ArmDisarmPanel::ArmDisarmPanel(PanelContext& ctx, QWidget* parent)
                     QStringLiteral("Постановка с открытой дверью"), this, {16, 216}, kBold13);
 
     inp_ = {TimeOfInpEdit, TimeOfInpUpDown, &Configuration::TimeOfInp,
-            QStringLiteral("Время входа")};
+            QStringLiteral("Время входа"), QStringLiteral("Задержка на вход")};
     out_ = {TimeOfOutEdit, TimeOfOutUpDown, &Configuration::TimeOfOut,
-            QStringLiteral("Время выхода")};
+            QStringLiteral("Время выхода"), QStringLiteral("Задержка на выход")};
 
     connect(TimeOfInpUpDown, &UpDown::clicked, this, &ArmDisarmPanel::TimeOfInpUpDownClick);
     connect(TimeOfInpEdit, &QLineEdit::textChanged, this, &ArmDisarmPanel::TimeOfInpEditChange);
@@ -146,13 +150,14 @@ ArmDisarmPanel::ArmDisarmPanel(PanelContext& ctx, QWidget* parent)
 
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &ArmDisarmPanel::focusChanged);
     // Save, a write to the transmitter, New, Open, closing and a tree click finish an
-    // object number edit even when the focus never left the panel. The finisher
-    // touches only the context, which outlives the panel.
-    ctx.addEditFinisher(this, [&ctx] {
+    // object number edit even when the focus never left the panel: the texts join
+    // the digits' step. The finisher touches only the context, which outlives the
+    // panel.
+    ctx.addEditFinisher(this, [&ctx, key = typingKey(ObjNameEdits[0])] {
         FillGuard guard(ctx);
-        if (ad::FinishObjNumEdit(ctx.record(), ctx.editor())) {
-            ctx.updt1(true);
-        }
+        ctx.owner().edit({kObjNumStep, {View::ArmDisarm}, key}, [&ctx](Configuration& cfg) {
+            return ad::FinishObjNumEdit(cfg, ctx.editor());
+        });
     });
 }
 
@@ -161,12 +166,21 @@ ArmDisarmPanel::~ArmDisarmPanel() {
     disconnect(focusWatch_);
 }
 
+bool ArmDisarmPanel::fill(const View& view) {
+    if (view.kind != View::ArmDisarm) {
+        return false;
+    }
+    setarmdisarm();
+    return true;
+}
+
 void ArmDisarmPanel::setarmdisarm() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
     context().unvispan();
+    setShownView({View::ArmDisarm});
     show();
     FillPanel010();
 }
@@ -211,7 +225,7 @@ bool ArmDisarmPanel::ObjNameEditKeyPress(int k, QKeyEvent* event) {
     }
     {
         FillGuard guard(context());
-        context().updt1(true);
+        context().owner().markChanged();
         if (!backspace && k < ad::kObjNumDigits) {
             ObjNameEdits[static_cast<std::size_t>(k)]->setFocus(Qt::OtherFocusReason);
         } else if (backspace && k > 1) {
@@ -226,7 +240,8 @@ bool ArmDisarmPanel::ObjNameEditKeyPress(int k, QKeyEvent* event) {
 }
 
 void ArmDisarmPanel::ObjNameEditChange(int k, const QString& text) {
-    write([&](Configuration& cfg) {
+    // The four digits are typed as one number: one step.
+    write(kObjNumStep, ObjNameEdits[0], [&](Configuration& cfg) {
         if (!text.isEmpty()) {
             ad::SetObjNumDigit(cfg.ObjNum, k, text.at(0).toLatin1());
         }
@@ -235,7 +250,7 @@ void ArmDisarmPanel::ObjNameEditChange(int k, const QString& text) {
 }
 
 void ArmDisarmPanel::DelayUpDownClick(const Delay& d) {
-    write([&](Configuration& cfg) {
+    write(d.step, [&](Configuration& cfg) {
         const std::int32_t seconds = d.upDown->position() * ad::kDelayStep;
         clearPointOut(d.edit);
         d.edit->setText(number(seconds));
@@ -258,7 +273,7 @@ void ArmDisarmPanel::DelayEditChange(const Delay& d, const QString& text) {
                QStringLiteral("%1: от 0 до %2 сек.").arg(d.what).arg(max));
         return;
     }
-    write([&](Configuration& cfg) {
+    write(d.step, d.edit, [&](Configuration& cfg) {
         d.upDown->setPosition(typed.value / ad::kDelayStep);
         if (!ad::IsStartOfLongerValue(latin(text), max, ad::kDelayStep)) {
             d.edit->setText(number(typed.value));
@@ -294,7 +309,7 @@ bool ArmDisarmPanel::storeSiren(Configuration& cfg, const ad::Siren& siren, bool
 }
 
 void ArmDisarmPanel::TimeOfAlarmMinUpDownClick() {
-    write([&](Configuration& cfg) {
+    write(kSirenStep, [&](Configuration& cfg) {
         return storeSiren(
             cfg, ad::SirenMinutesSet(TimeOfAlarmMinUpDown->position(), cfg.TimeOfAlarmSec), true);
     });
@@ -317,14 +332,14 @@ void ArmDisarmPanel::TimeOfAlarmMinEditChange(const QString& text) {
         return;
     }
     clearPointOut(TimeOfAlarmMinEdit);
-    write([&](Configuration& cfg) {
+    write(kSirenStep, TimeOfAlarmMinEdit, [&](Configuration& cfg) {
         const ad::Siren siren = ad::SirenMinutesSet(typed.value, cfg.TimeOfAlarmSec);
         return storeSiren(cfg, siren, !ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxMinutes));
     });
 }
 
 void ArmDisarmPanel::TimeOfAlarmSecUpDownClick() {
-    write([&](Configuration& cfg) {
+    write(kSirenStep, [&](Configuration& cfg) {
         const std::optional<std::int32_t> s =
             ad::SirenSecondsSet(TimeOfAlarmSecUpDown->position(), cfg.TimeOfAlarmMin);
         if (!s) {
@@ -358,7 +373,7 @@ void ArmDisarmPanel::TimeOfAlarmSecEditChange(const QString& text) {
         return;
     }
     clearPointOut(TimeOfAlarmSecEdit);
-    write([&](Configuration& cfg) {
+    write(kSirenStep, TimeOfAlarmSecEdit, [&](Configuration& cfg) {
         TimeOfAlarmSecUpDown->setPosition(*s);
         if (*s != typed.value || !ad::IsStartOfLongerValue(latin(text), ad::kSirenMaxSeconds)) {
             TimeOfAlarmSecEdit->setText(number(*s));
@@ -370,13 +385,13 @@ void ArmDisarmPanel::TimeOfAlarmSecEditChange(const QString& text) {
 }
 
 void ArmDisarmPanel::CheckAboutArmingCbClick() {
-    write([&](Configuration& cfg) {
+    write(QStringLiteral("Подтверждение о постановке"), [&](Configuration& cfg) {
         return ad::SetFlag(cfg.Options, ad::kArmConfirmBit, CheckAboutArmingCb->isChecked());
     });
 }
 
 void ArmDisarmPanel::ArmWithOpenedDoorCbClick() {
-    write([&](Configuration& cfg) {
+    write(QStringLiteral("Постановка с открытой дверью"), [&](Configuration& cfg) {
         return ad::SetFlag(cfg.Options, ad::kArmOpenDoorBit, ArmWithOpenedDoorCb->isChecked());
     });
 }
@@ -385,9 +400,9 @@ void ArmDisarmPanel::Panel010Exit() {
     if (context().fillGuard() || editor().ObjNumChanged == 0) {
         return;
     }
-    FillGuard guard(context());
-    ad::FinishObjNumEdit(record(), editor());
-    context().updt1(true);
+    // The regenerated texts join the digits' step.
+    write(kObjNumStep, ObjNameEdits[0],
+          [&](Configuration& cfg) { ad::FinishObjNumEdit(cfg, editor()); });
 }
 
 void ArmDisarmPanel::refuse(QLineEdit* edit, std::int32_t value, const QString& reason) {

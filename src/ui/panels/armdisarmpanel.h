@@ -20,8 +20,12 @@ public:
     ArmDisarmPanel(PanelContext& ctx, QWidget* parent);
     ~ArmDisarmPanel() override;
 
+    bool fill(const View& view) override;
     void setarmdisarm();
     void FillPanel010();
+
+    // The step name of the object number's edits (with the texts it regenerates).
+    static const QString kObjNumStep;
 
 private:
     // The object number's digit edits; k is 1..4.
@@ -34,6 +38,7 @@ private:
         UpDown* upDown;
         std::int32_t Configuration::*field;
         QString what; // for messages
+        QString step; // the step name in the "Правка" menu
     };
     void DelayUpDownClick(const Delay& d);
     void DelayEditChange(const Delay& d, const QString& text);

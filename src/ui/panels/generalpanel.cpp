@@ -102,14 +102,24 @@ std::vector<Text> GeneralPanel::memoLines(const QString& text) {
     return out;
 }
 
+bool GeneralPanel::fill(const View& view) {
+    if (view.kind != View::Obsch) {
+        return false;
+    }
+    setobsch();
+    return true;
+}
+
 void GeneralPanel::setobsch() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
+    setShownView({View::Obsch});
     show();
     clearPointOuts();
-    Configuration& cfg = record();
+    // The comment lines are split in place: no edit of the user's.
+    Configuration& cfg = context().record();
     Panel000TxSerialNumEd->setText(fromRecordText(cfg.TxSerialNum));
     // The number as the file holds it, also characters the edit does not let one type.
     Panel000TxTlfNumEd->setText(fromRecordText(cfg.TxTlfNum));
@@ -146,7 +156,7 @@ void GeneralPanel::Panel000TxSerialNumEdChange(const QString& text) {
     if (!serial) {
         return;
     }
-    write([&](Configuration& cfg) {
+    write(QStringLiteral("Серийный номер"), Panel000TxSerialNumEd, [&](Configuration& cfg) {
         if (cfg.TxSerialNum == *serial) {
             return false;
         }
@@ -160,7 +170,7 @@ void GeneralPanel::Panel000TxTlfNumEdChange(const QString& text) {
     if (!number) {
         return;
     }
-    write([&](Configuration& cfg) {
+    write(QStringLiteral("Телефон передатчика"), Panel000TxTlfNumEd, [&](Configuration& cfg) {
         if (cfg.TxTlfNum == *number) {
             return false;
         }
@@ -197,7 +207,7 @@ void GeneralPanel::Panel000CommentsMemoChange() {
     }
     dropNonCp1251(Panel000CommentsMemo);
     const std::vector<Text> lines = memoLines(Panel000CommentsMemo->toPlainText());
-    write([&](Configuration& cfg) {
+    write(QStringLiteral("Комментарии"), Panel000CommentsMemo, [&](Configuration& cfg) {
         if (cfg.Comments == lines) {
             return false;
         }

@@ -15,6 +15,7 @@ class GeneralPanel : public SettingsPanel {
 public:
     GeneralPanel(PanelContext& ctx, QWidget* parent);
 
+    bool fill(const View& view) override;
     void setobsch();
 
     // The longest serial and telephone number the file keeps.

@@ -140,7 +140,7 @@ InputsPanel::InputsPanel(PanelContext& ctx, QWidget* parent)
                [this](QKeyEvent* e) { return InpPartNumComboBoxKeyPress(e); });
 }
 
-Input* InputsPanel::current() const {
+const Input* InputsPanel::current() const {
     const int n = editor().CurInput;
     if (n < 1 || n > kBaseInputs) {
         return nullptr;
@@ -148,11 +148,27 @@ Input* InputsPanel::current() const {
     return &record().Inputs.at(static_cast<std::size_t>(n));
 }
 
+Input& InputsPanel::currentIn(Configuration& cfg) const {
+    return cfg.Inputs.at(static_cast<std::size_t>(editor().CurInput));
+}
+
+bool InputsPanel::fill(const View& view) {
+    if (view.kind == View::Inp0) {
+        setinp0();
+    } else if (view.kind == View::Inp) {
+        setinp(view.arg);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void InputsPanel::setinp0() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
+    setShownView({View::Inp0});
     show();
     title_->setText(QStringLiteral("Настройки входов"));
     settings_->hide();
@@ -166,6 +182,7 @@ void InputsPanel::setinp(int n) {
     if (!guard) {
         return;
     }
+    setShownView({View::Inp, n});
     clearPointOuts();
     show();
     settings_->show();
@@ -175,8 +192,8 @@ void InputsPanel::setinp(int n) {
     for (int i = 0; i < kZoneItemCount; ++i) {
         zoneTypes_->button(i)->setText(fromUtf8(ZoneItemText(i)));
     }
-    Input& in = record().Inputs.at(static_cast<std::size_t>(n));
-    // Inputs 1..4 cannot be fire zones: the bit goes, without marking a change.
+    // Inputs 1..4 cannot be fire zones: the bit goes in place, without marking a change.
+    Input& in = context().record().Inputs.at(static_cast<std::size_t>(n));
     ClearFireZone(in);
     editor().CurInput = n;
 
@@ -227,33 +244,33 @@ void InputsPanel::showPartition(const Input& in) {
 void InputsPanel::Panel100InpZoneTypeRGrpClick() {
     // A click always applies the item's bits, also on the item shown: what is shown
     // may be derived from other bits (0x09 shows as "проходная").
-    Input* in = current();
     const int item = zoneTypes_->itemIndex();
-    if (in == nullptr || item == kNoItem) {
+    if (current() == nullptr || item == kNoItem) {
         return;
     }
-    write([&](Configuration&) {
-        const Input before = *in;
-        ChooseZoneType(*in, item, editor().CurInput);
-        showZoneDependent(*in);
-        evCode_->setText(QString::fromLatin1(EvCodeDigits(*in)));
-        siren_->setChecked(HasSiren(*in));
-        return !(*in == before);
+    write(QStringLiteral("Тип зоны"), [&](Configuration& cfg) {
+        Input& in = currentIn(cfg);
+        const Input before = in;
+        ChooseZoneType(in, item, editor().CurInput);
+        showZoneDependent(in);
+        evCode_->setText(QString::fromLatin1(EvCodeDigits(in)));
+        siren_->setChecked(HasSiren(in));
+        return !(in == before);
     });
 }
 
 void InputsPanel::Panel100InpContRGrpClick() {
-    Input* in = current();
     const int item = contacts_->itemIndex();
-    if (in == nullptr || item == kNoItem) {
+    if (current() == nullptr || item == kNoItem) {
         return;
     }
-    write([&](Configuration&) {
-        const Input before = *in;
-        ChooseContactType(*in, shownList_, item);
+    write(QStringLiteral("Тип контактов"), [&](Configuration& cfg) {
+        Input& in = currentIn(cfg);
+        const Input before = in;
+        ChooseContactType(in, shownList_, item);
         // The group shows what is now stored: the fire marker keeps a resistor loop
         // whatever the contact bits say, until a zone type is chosen.
-        const int shown = ContactItemOf(*in);
+        const int shown = ContactItemOf(in);
         contacts_->setItemIndex(shown);
         if (shown != item) {
             pointOut(contacts_, QStringLiteral("У входа пожарный признак: контакты остаются "
@@ -261,16 +278,16 @@ void InputsPanel::Panel100InpContRGrpClick() {
         } else {
             clearPointOut(contacts_);
         }
-        return !(*in == before);
+        return !(in == before);
     });
 }
 
 void InputsPanel::VoiceOnDuringAlarmCbClick() {
-    Input* in = current();
-    if (in == nullptr) {
+    if (current() == nullptr) {
         return;
     }
-    write([&](Configuration&) { SetSiren(*in, siren_->isChecked()); });
+    write(QStringLiteral("Сирена при тревоге"),
+          [&](Configuration& cfg) { SetSiren(currentIn(cfg), siren_->isChecked()); });
 }
 
 bool InputsPanel::InpDataRepObjNumEdKeyPress(QKeyEvent* event) {
@@ -282,19 +299,19 @@ bool InputsPanel::InpDataRepEvCodeEdKeyPress(QKeyEvent* event) {
 }
 
 void InputsPanel::InpDataRepObjNumEdChange() {
-    Input* in = current();
-    if (in == nullptr) {
+    if (current() == nullptr) {
         return;
     }
-    write([&](Configuration&) { ApplyObjNumText(*in, digitText(objNum_->text())); });
+    write(QStringLiteral("Номер объекта входа"), objNum_,
+          [&](Configuration& cfg) { ApplyObjNumText(currentIn(cfg), digitText(objNum_->text())); });
 }
 
 void InputsPanel::InpDataRepEvCodeEdChange() {
-    Input* in = current();
-    if (in == nullptr) {
+    if (current() == nullptr) {
         return;
     }
-    write([&](Configuration&) { ApplyEvCodeText(*in, digitText(evCode_->text())); });
+    write(QStringLiteral("Код события"), evCode_,
+          [&](Configuration& cfg) { ApplyEvCodeText(currentIn(cfg), digitText(evCode_->text())); });
 }
 
 bool InputsPanel::InpPartNumComboBoxKeyPress(QKeyEvent* event) {
@@ -308,7 +325,7 @@ bool InputsPanel::InpPartNumComboBoxKeyPress(QKeyEvent* event) {
 }
 
 void InputsPanel::InpPartNumComboBoxChange() {
-    Input* in = current();
+    const Input* in = current();
     if (in == nullptr || context().fillGuard()) {
         return;
     }
@@ -331,16 +348,17 @@ void InputsPanel::InpPartNumComboBoxChange() {
         return;
     }
     clearPointOut(partition_);
-    write([&](Configuration&) {
-        const Input before = *in;
-        SetPartition(*in, *parsed.value);
-        showPartition(*in);
-        return !(*in == before); // the same partition again is no change
+    write(QStringLiteral("Раздел входа"), partition_, [&](Configuration& cfg) {
+        Input& changed = currentIn(cfg);
+        const Input before = changed;
+        SetPartition(changed, *parsed.value);
+        showPartition(changed);
+        return !(changed == before); // the same partition again is no change
     });
 }
 
 void InputsPanel::InpPartNumComboBoxExit() {
-    Input* in = current();
+    const Input* in = current();
     if (in == nullptr || !isPointedOut(partition_)) {
         return;
     }

@@ -20,6 +20,7 @@ class InputsPanel : public SettingsPanel {
 public:
     InputsPanel(PanelContext& ctx, QWidget* parent);
 
+    bool fill(const View& view) override;
     // The root view: the heading only.
     void setinp0();
     // Input n (1..4).
@@ -41,7 +42,9 @@ private:
     bool InpPartNumComboBoxKeyPress(QKeyEvent* event);
 
     // The input being shown, or nothing before the first setinp.
-    Input* current() const;
+    const Input* current() const;
+    // The input being shown in `cfg`, for a write (current() is not null).
+    Input& currentIn(Configuration& cfg) const;
     // Shows what follows from the zone type: the contact list and its item, the
     // controls an arm/disarm zone disables.
     void showZoneDependent(const Input& in);

@@ -91,11 +91,20 @@ OtherPanel::OtherPanel(PanelContext& ctx, QWidget* parent)
     }
 }
 
+bool OtherPanel::fill(const View& view) {
+    if (view.kind != View::Other) {
+        return false;
+    }
+    setother();
+    return true;
+}
+
 void OtherPanel::setother() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
+    setShownView({View::Other});
     show();
     FillPanel013();
 }
@@ -121,17 +130,19 @@ void OtherPanel::showCount(QComboBox* combo, std::int32_t value) {
 }
 
 void OtherPanel::EnCyrillicCbClick() {
-    write([&](Configuration& c) { SetSmsLanguage(c, EnCyrillicCb->isChecked()); });
+    // The option and every SMS text it regenerates: one step.
+    write(QStringLiteral("Тексты SMS на русском"),
+          [&](Configuration& c) { SetSmsLanguage(c, EnCyrillicCb->isChecked()); });
 }
 
 void OtherPanel::V110FormatDataRepCbClick() {
-    write([&](Configuration& c) {
+    write(QStringLiteral("Тональный набор"), [&](Configuration& c) {
         c.Options = WithOption(c.Options, OptToneDialling, V110FormatDataRepCb->isChecked());
     });
 }
 
 void OtherPanel::ZoneNotReadyVoiceCbClick() {
-    write([&](Configuration& c) {
+    write(QStringLiteral("Подтверждение о неготовности зон"), [&](Configuration& c) {
         c.Options = WithOption(c.Options, OptZoneNotReady, ZoneNotReadyVoiceCb->isChecked());
     });
 }
@@ -176,7 +187,7 @@ void OtherPanel::countChanged(QComboBox* combo, const QString& what, CountRange 
         return;
     }
     clearPointOut(combo);
-    write([&](Configuration& c) { c.*field = *count; });
+    write(what, combo, [&](Configuration& c) { c.*field = *count; });
 }
 
 } // namespace tk

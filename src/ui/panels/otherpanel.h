@@ -15,6 +15,7 @@ class OtherPanel : public SettingsPanel {
 public:
     OtherPanel(PanelContext& ctx, QWidget* parent);
 
+    bool fill(const View& view) override;
     void setother();
 
 private slots:

@@ -62,6 +62,20 @@ void SettingsPanel::hideWithSubPanels() {
     }
 }
 
+int SettingsPanel::typingKey(QObject* control) {
+    if (control == nullptr) {
+        return 0;
+    }
+    static int last = 0;
+    constexpr char kKey[] = "tkTypingKey";
+    const QVariant key = control->property(kKey);
+    if (key.isValid()) {
+        return key.toInt();
+    }
+    control->setProperty(kKey, ++last);
+    return last;
+}
+
 bool SettingsPanel::setFlag(std::int32_t& flags, std::int32_t bit, bool on) {
     const std::int32_t before = flags;
     flags = on ? (flags | bit) : (flags & ~bit);

@@ -2,12 +2,13 @@
 //
 // - Build: the constructor creates the panel's controls, each with its given name as
 //   objectName, at the given positions relative to the panel.
-// - Fill: the public fill operations (setobsch, setinp, ...) take FillGuard, show the
-//   panel and the sub-panels the view needs, and copy record fields into the
-//   controls. They do nothing while FillGuard is held.
+// - Fill: fill(view) shows one of the panel's views: it takes FillGuard, shows the
+//   panel and the sub-panels the view needs, and copies record fields into the
+//   controls, through the view's given fill operation (setobsch, setinp, ...). It does
+//   nothing while FillGuard is held, and answers false for another panel's view.
 // - Handlers: private slots named after the control and the event. Each does nothing
-//   while FillGuard is held; otherwise it takes it, writes the field through the
-//   context and marks the configuration changed with context().updt1(true).
+//   while FillGuard is held; otherwise it takes it and writes the record through the
+//   editor's one door, as a step named for the "Правка" menu (write()).
 //
 // The main window knows a panel only through this class and the tree's dispatch
 // table; all six share one rectangle and the panel stack lays them out.
@@ -15,11 +16,14 @@
 // The helpers below make a handler a line or two:
 //
 //     void OtherPanel::SomeCbClick() {
-//         write([&](Configuration& cfg) { setOption(cfg.Options, OptX, SomeCb->isChecked()); });
+//         write(u"Параметр X"_s, [&](Configuration& cfg) {
+//             return setFlag(cfg.Options, OptX, SomeCb->isChecked());
+//         });
 //     }
 #pragma once
 
 #include "files/recordtext.h"
+#include "ui/navigation.h"
 #include "ui/panelcontext.h"
 #include "ui/widgets/checkededit.h"
 #include "ui/widgets/keyfilter.h"
@@ -50,6 +54,12 @@ public:
     SettingsPanel(PanelContext& ctx, const QString& name, QWidget* parent);
     ~SettingsPanel() override;
 
+    // Shows `view` when it is one of this panel's views (see the contract above);
+    // false for another panel's.
+    virtual bool fill(const View& view) = 0;
+    // The view shown last: the one the panel's edits are made in.
+    const View& shownView() const { return shown_; }
+
     // The sub-panels unvispan hides with the panel.
     const QList<QWidget*>& subPanels() const { return subPanels_; }
     // Hides the panel and its sub-panels.
@@ -63,29 +73,39 @@ public:
 
 protected:
     PanelContext& context() const { return ctx_; }
-    Configuration& record() const { return ctx_.record(); }
+    const Configuration& record() const { return ctx_.owner().record(); }
     EditorState& editor() const { return ctx_.editor(); }
+    // A fill records the view it shows (fill operations call it).
+    void setShownView(const View& view) { shown_ = view; }
 
     // --- Guarded writes -------------------------------------------------------------
-    // The handler pattern: nothing while FillGuard is held; otherwise take it, run
-    // `change` on the record and mark the configuration changed. When `change` returns
-    // bool, false means "nothing changed" and leaves the mark alone. Returns whether
-    // the change ran.
-    template <class Change> bool write(Change&& change) {
+    // The handler pattern: nothing while FillGuard is held; otherwise take it and run
+    // `change` on the record through the editor's door, as the step `name` of the
+    // view shown (the configuration is marked changed). When `change` returns bool,
+    // false means "nothing changed": no step, the mark alone. With `typedInto`, the
+    // control being typed into, consecutive changes from it are one step. Returns
+    // whether the change ran.
+    template <class Change> bool write(const QString& name, Change&& change) {
+        return write(name, nullptr, std::forward<Change>(change));
+    }
+    template <class Change> bool write(const QString& name, QObject* typedInto, Change&& change) {
         FillGuard guard(ctx_);
         if (!guard) {
             return false;
         }
-        if constexpr (std::is_same_v<std::invoke_result_t<Change, Configuration&>, bool>) {
-            if (change(ctx_.record())) {
-                ctx_.updt1(true);
+        ctx_.owner().edit({name, shown_, typingKey(typedInto)}, [&](Configuration& cfg) {
+            if constexpr (std::is_same_v<std::invoke_result_t<Change, Configuration&>, bool>) {
+                return change(cfg);
+            } else {
+                change(cfg);
+                return true;
             }
-        } else {
-            change(ctx_.record());
-            ctx_.updt1(true);
-        }
+        });
         return true;
     }
+    // The merge key of typing into `control` (0 for none): the same for one control
+    // as long as the program runs.
+    static int typingKey(QObject* control);
     // Runs `update` under FillGuard (nothing while it is held): widget updates that
     // must not reach the handlers. Returns whether it ran.
     template <class Update> bool guarded(Update&& update) {
@@ -166,6 +186,7 @@ private:
     void focusChanged(QWidget* old, QWidget* now);
 
     PanelContext& ctx_;
+    View shown_;
     QList<QWidget*> subPanels_;
     QLabel* title_ = nullptr;
     QLabel* hint_ = nullptr; // "<panel>Hint", made on the first point-out

@@ -10,6 +10,7 @@ namespace {
 
 constexpr SettingsPanel::Font kBold{13, true};
 constexpr SettingsPanel::Font kPlain{13, false};
+const QString kPeriodStep = QStringLiteral("Период теста");
 
 // Sets the text only when it differs, so the cursor stays where the user types.
 void showText(QLineEdit* edit, const QString& text) {
@@ -101,11 +102,28 @@ SystemEventsPanel::SystemEventsPanel(PanelContext& ctx, QWidget* parent)
     }
 }
 
+bool SystemEventsPanel::fill(const View& view) {
+    switch (view.kind) {
+    case View::Sysev0:
+        setsysev0();
+        return true;
+    case View::SysevDC:
+        setsysevDC();
+        return true;
+    case View::SysevPT:
+        setsysevPT();
+        return true;
+    default:
+        return false;
+    }
+}
+
 void SystemEventsPanel::setsysev0() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
+    setShownView({View::Sysev0});
     show();
     Panel300Label1->setText(QStringLiteral("Системные события"));
     Panel300Label2->hide();
@@ -126,6 +144,7 @@ void SystemEventsPanel::setsysevDC() {
     if (!guard) {
         return;
     }
+    setShownView({View::SysevDC});
     showReport(QStringLiteral("Неисправность батареи"), QStringLiteral("E302"));
     Panel300_1_1->hide();
     Panel300Label2->show();
@@ -136,6 +155,7 @@ void SystemEventsPanel::setsysevPT() {
     if (!guard) {
         return;
     }
+    setShownView({View::SysevPT});
     showReport(QStringLiteral("Периодический тест"), QStringLiteral("E602"));
     Panel300_1_1->show();
     Panel300Label2->hide();
@@ -169,7 +189,7 @@ void SystemEventsPanel::showPeriod(TestPeriod p) {
 }
 
 void SystemEventsPanel::TimeOfPTHrUpDownClick() {
-    write([&](Configuration& c) {
+    write(kPeriodStep, [&](Configuration& c) {
         return storePeriod(c, PeriodFromHourSpinner(period(), TimeOfPTHrUpDown->position()));
     });
 }
@@ -185,7 +205,7 @@ void SystemEventsPanel::TimeOfPTMinUpDownClick() {
         TimeOfPTMinUpDown->setPosition(record().PerTestMinutes / kPeriodMinuteStep);
         return;
     }
-    write([&](Configuration& c) { return storePeriod(c, *p); });
+    write(kPeriodStep, [&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 std::optional<std::int64_t> SystemEventsPanel::numberIn(QLineEdit* edit, const QString& allowed) {
@@ -224,7 +244,7 @@ void SystemEventsPanel::TimeOfPTHrEditChange() {
         refuse(TimeOfPTHrEdit, allowed, record().PerTestHours);
         return;
     }
-    write([&](Configuration& c) { return storePeriod(c, *p); });
+    write(kPeriodStep, TimeOfPTHrEdit, [&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 void SystemEventsPanel::TimeOfPTMinEditChange() {
@@ -246,7 +266,7 @@ void SystemEventsPanel::TimeOfPTMinEditChange() {
                record().PerTestMinutes);
         return;
     }
-    write([&](Configuration& c) { return storePeriod(c, *p); });
+    write(kPeriodStep, TimeOfPTMinEdit, [&](Configuration& c) { return storePeriod(c, *p); });
 }
 
 } // namespace tk

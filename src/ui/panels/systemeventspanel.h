@@ -17,6 +17,7 @@ class SystemEventsPanel : public SettingsPanel {
 public:
     SystemEventsPanel(PanelContext& ctx, QWidget* parent);
 
+    bool fill(const View& view) override;
     void setsysev0();
     void setsysevDC();
     void setsysevPT();

@@ -12,6 +12,8 @@ namespace tk {
 
 namespace {
 
+const QString kRoutingStep = QStringLiteral("Телефоны отчетов");
+
 const QRect kListBounds(8, 40, 124, 112);
 const QRect kEventsGridBounds(144, 96, 204, 108);
 const QRect kInputPanelBounds(136, 0, 358, 377);
@@ -179,16 +181,10 @@ TelephonePanel::TelephonePanel(PanelContext& ctx, QWidget* parent)
     };
     connect(SGtelAD, &TickGrid::cellClicked, this, &TelephonePanel::SGtelADClick);
     connect(SGtelAD, &TickGrid::mouseMovedOver, this, &TelephonePanel::SGtelADMouseMove);
-
-    Panel011InpNumComboBox = new QComboBox(this);
-    Panel011InpNumComboBox->setObjectName(QStringLiteral("Panel011InpNumComboBox"));
-    Panel011InpNumComboBox->setEditable(true);
-    Panel011InpNumComboBox->setEditText(QStringLiteral("5"));
-    Panel011InpNumComboBox->hide();
 }
 
 int TelephonePanel::telephoneInput() const {
-    return Panel011InpNumComboBox->currentText().toInt();
+    return context().panelState().TelInput;
 }
 
 void TelephonePanel::showHeaders(bool visible) {
@@ -205,11 +201,28 @@ void TelephonePanel::showView() {
 
 // --- Views --------------------------------------------------------------------------
 
+bool TelephonePanel::fill(const View& view) {
+    switch (view.kind) {
+    case View::Teleph0:
+        setteleph0();
+        return true;
+    case View::TelephN:
+        settelephN(view.arg);
+        return true;
+    case View::TelephAD:
+        settelephAD(view.arg);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TelephonePanel::setteleph0() {
     FillGuard guard(context());
     if (!guard) {
         return;
     }
+    setShownView({View::Teleph0});
     show();
     showHeaders(false);
     Panel011_InputNumLabel->setText(QStringLiteral("Настройки телефонных номеров для отчетов."));
@@ -222,7 +235,8 @@ void TelephonePanel::settelephN(int n) {
         return;
     }
     showView();
-    Panel011InpNumComboBox->setEditText(QString::number(n));
+    setShownView({View::TelephN, n});
+    context().panelState().TelInput = n;
     if (n == 0) {
         Panel011_2->show();
         showHeaders(true);
@@ -257,6 +271,7 @@ void TelephonePanel::settelephAD(int p) {
 
 void TelephonePanel::fillPartitionView(int p) {
     editor().CurPartition = p;
+    setShownView({View::TelephAD, p});
     // The selector shows p + 1; a text that already means it (being typed) stays.
     // The selector's item follows too, so the arrow keys step from p.
     QComboBox* combo = Panel011_7PartNumComboBox;
@@ -338,8 +353,10 @@ void TelephonePanel::fillGrid(TickGrid* grid, TelGrid kind, int source) {
 }
 
 void TelephonePanel::scanGrid(TickGrid* grid, TelGrid kind, int source) {
-    ScanTelGrid(record(), kind, source, ticksOf(grid));
-    context().updt1(true);
+    context().owner().edit({kRoutingStep, shownView()}, [&](Configuration& cfg) {
+        ScanTelGrid(cfg, kind, source, ticksOf(grid));
+        return true;
+    });
 }
 
 void TelephonePanel::FillSGtel0() {
@@ -369,17 +386,15 @@ void TelephonePanel::ScanSGtelAD(int p) {
 // --- Handlers -----------------------------------------------------------------------
 
 void TelephonePanel::gridClick(TickGrid* grid, TelGrid kind, int source, int col, int row) {
-    FillGuard guard(context());
-    if (!guard) {
-        return;
-    }
     // An enabled cell toggles, and the whole grid goes back into the record.
-    TelTicks ticks = ticksOf(grid);
-    if (!ClickTelCell(record(), editor(), kind, source, ticks, col, row)) {
-        return;
-    }
-    showTicks(grid, ticks);
-    context().updt1(true);
+    write(kRoutingStep, [&](Configuration& cfg) {
+        TelTicks ticks = ticksOf(grid);
+        if (!ClickTelCell(cfg, editor(), kind, source, ticks, col, row)) {
+            return false;
+        }
+        showTicks(grid, ticks);
+        return true;
+    });
 }
 
 void TelephonePanel::SGtel0Click(int col, int row) {
@@ -404,11 +419,12 @@ void TelephonePanel::SGtelADClick(int col, int row) {
 
 void TelephonePanel::gridMouseMove(TickGrid* grid, const std::array<const char*, 4>& hints, int col,
                                    int row) {
-    if (col == editor().HintCol && row == editor().HintRow) {
+    PanelState& state = context().panelState();
+    if (col == state.HintCol && row == state.HintRow) {
         return;
     }
-    editor().HintCol = col;
-    editor().HintRow = row;
+    state.HintCol = col;
+    state.HintRow = row;
     QToolTip::hideText();
     const bool named = col >= 0 && col < static_cast<int>(hints.size()) && row >= 0 &&
                        hints[static_cast<std::size_t>(col)] != nullptr;
@@ -445,7 +461,12 @@ void TelephonePanel::LVtelDblClick(int item) {
     if (!number) {
         return;
     }
-    record().TelNum[static_cast<std::size_t>(item)] = *number;
+    // FillGuard is this handler's: the change goes through the door directly.
+    context().owner().edit({QStringLiteral("Телефон %1").arg(item + 1), shownView()},
+                           [&](Configuration& cfg) {
+                               cfg.TelNum[static_cast<std::size_t>(item)] = *number;
+                               return true;
+                           });
 
     // Enabled cells and ticks follow the new list.
     FillLVtel();
@@ -456,7 +477,6 @@ void TelephonePanel::LVtelDblClick(int item) {
     if (const int p = editor().CurPartition; p >= 0 && p < kPartitionCount) {
         FillSGtelAD(p);
     }
-    context().updt1(true);
 }
 
 void TelephonePanel::Panel011_7PartNumComboBoxChange(const QString& text) {

@@ -21,6 +21,7 @@ class TelephonePanel : public SettingsPanel {
 public:
     TelephonePanel(PanelContext& ctx, QWidget* parent);
 
+    bool fill(const View& view) override;
     // The heading only.
     void setteleph0();
     // n = 0: the system events; n = 1..4: input n.
@@ -39,8 +40,8 @@ public:
     void ScanSGtelN(int n);
     void ScanSGtelAD(int p);
 
-    // The input whose grid was shown last, 0 for the system events (the text of the
-    // hidden Panel011InpNumComboBox; 5 before any grid was shown).
+    // The input whose grid was shown last, 0 for the system events (the editor's
+    // PanelState::TelInput; 5 before any grid was shown).
     int telephoneInput() const;
 
 private:
@@ -81,7 +82,6 @@ private:
     QLabel* Panel011_7PartNumLabel;
     QComboBox* Panel011_7PartNumComboBox;
     TickGrid* SGtelAD;
-    QComboBox* Panel011InpNumComboBox; // hidden: the current telephone input number
 };
 
 } // namespace tk
