@@ -16,6 +16,8 @@ namespace tk {
 
 namespace {
 
+constexpr int kCaptionWidthMax = 380;
+
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -69,10 +71,12 @@ CompareDialog::CompareDialog(QWidget* parent, Editor& editor, std::function<void
     rows_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     rows_->setHeaderLabels(
         {QStringLiteral("Поле"), QStringLiteral("Текущее"), QStringLiteral("Другое")});
-    rows_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The captions as wide as they need up to a limit, the two values share the rest
+    // (a long value is whole in its hint).
     rows_->header()->setStretchLastSection(false);
-    rows_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    rows_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    rows_->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    rows_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    rows_->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     layout->addWidget(rows_);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -117,7 +121,9 @@ void CompareDialog::refresh() {
         auto* item =
             new QTreeWidgetItem(rows_, {fromUtf8(d.row->label()), fromUtf8(d.a), fromUtf8(d.b)});
         item->setData(0, Qt::UserRole, static_cast<int>(i));
-        item->setToolTip(0, fromUtf8(d.text()));
+        for (int c = 0; c < 3; ++c) {
+            item->setToolTip(c, fromUtf8(d.text()));
+        }
     }
     heading_->setText(differences_.empty()
                           ? QStringLiteral("Текущая конфигурация и «%1» не различаются.").arg(name_)
@@ -125,8 +131,8 @@ void CompareDialog::refresh() {
                                            "панель поля.")
                                 .arg(name_)
                                 .arg(differences_.size()));
-    rows_->resizeColumnToContents(1);
-    rows_->resizeColumnToContents(2);
+    rows_->resizeColumnToContents(0);
+    rows_->setColumnWidth(0, std::min(rows_->columnWidth(0), kCaptionWidthMax));
     if (rows_->topLevelItemCount() > 0) {
         rows_->setCurrentItem(rows_->topLevelItem(0));
     }
