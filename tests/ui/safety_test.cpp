@@ -188,16 +188,32 @@ private slots:
     }
 
     // The remote write: a call of its own reads and keeps the transmitter, then the
-    // write's call; the number is dialled twice.
-    void remoteWriteCallsTwice() {
+    // write's call, and with the check on a third call reads the blocks back.
+    void remoteWriteCalls_data() {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("write") << false << QStringList{"! Удаленная запись успешно завершена."}
+                               << 2;
+        QTest::newRow("write, read back")
+            << true
+            << QStringList{"! Удаленная запись успешно завершена.\nПроверка: записанные блоки "
+                           "00-06 прочитаны без различий."}
+            << 3;
+    }
+    void remoteWriteCalls() {
+        QFETCH(bool, verify);
+        QFETCH(QStringList, messages);
+        QFETCH(int, calls);
         launchSimulator({deviceFile_, QStringLiteral("-o"), writtenFile_, QStringLiteral("--fast"),
                          QStringLiteral("--modem"), QStringLiteral("--dialled"), dialledFile_});
         openWindow(pty_);
+        check("VerifyWrite1", verify);
         record().TxTlfNum = "+79161234567";
         record().TimeOfInp = 12;
         run("Udalwrite1");
-        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
-        QCOMPARE(bytesOf(dialledFile_), QByteArray("+79161234567\n+79161234567\n"));
+        QCOMPARE(prompts_.log, messages);
+        QCOMPARE(bytesOf(dialledFile_), QByteArray("+79161234567\n").repeated(calls));
         const std::vector<BackupEntry> kept = backups();
         QCOMPARE(kept.size(), std::size_t{1});
         QCOMPARE(kept[0].transmitter, QStringLiteral("+79161234567"));
