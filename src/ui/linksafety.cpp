@@ -28,8 +28,8 @@ namespace tk {
 
 namespace {
 
-// How long the status bar says where a copy went.
-constexpr int kKeptShownMs = 8000;
+// How long the status bar says why a copy was not kept.
+constexpr int kNotKeptShownMs = 10000;
 
 const QString kNotKeptBeforeWrite =
     QStringLiteral("Запись не выполнена: конфигурация передатчика не прочитана, копия не "
@@ -72,13 +72,12 @@ bool LinkController::keepRead(Configuration& read, BackupKind kind, bool remote,
                               const QString& via) {
     const QString root = BackupFolder();
     const BackupResult kept = KeepRead(root, read, {kind, remote, via, {}});
-    if (auto* main = qobject_cast<QMainWindow*>(window_)) {
-        main->statusBar()->showMessage(
-            kept.ok() ? QStringLiteral("Резервная копия (%1): %2")
-                            .arg(BackupKindText(kind), QDir::toNativeSeparators(kept.path))
-                      : QStringLiteral("Резервная копия не сохранена в %1: %2")
-                            .arg(QDir::toNativeSeparators(root), kept.error),
-            kKeptShownMs);
+    // Only a failure is said: a message covers the status panels while it shows.
+    auto* main = qobject_cast<QMainWindow*>(window_);
+    if (!kept.ok() && main != nullptr) {
+        main->statusBar()->showMessage(QStringLiteral("Резервная копия не сохранена в %1: %2")
+                                           .arg(QDir::toNativeSeparators(root), kept.error),
+                                       kNotKeptShownMs);
     }
     return kept.ok();
 }

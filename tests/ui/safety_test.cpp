@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(kept[0].kind, BackupKind::Read);
         QCOMPARE(kept[0].via, pty_);
         QVERIFY(!kept[0].remote);
-        QVERIFY(barMessage().startsWith(QStringLiteral("Резервная копия (чтение): ")));
+        QVERIFY(barMessage().isEmpty()); // the status panels stay on show
         QVERIFY(!window().document().ConfigChanged());
         const QString saved = scratch_.filePath(QStringLiteral("read.tk515"));
         f_.saveAs(saved);
@@ -146,6 +146,29 @@ private slots:
         // The copy is no change of the configuration being edited.
         QCOMPARE(window().record().TimeOfInp, 12);
         QVERIFY(window().record().Comments.empty());
+    }
+
+    // "Отмена" during the read before a write: nothing is written, nothing kept, the
+    // link stays connected.
+    void cancelDuringTheReadBeforeAWrite() {
+        startSimulator();
+        openWindow(pty_);
+        record().TimeOfInp = 12;
+        connectLink();
+        QVERIFY(cancel().isHidden());
+        runToEnd(
+            [&] {
+                child<QAction>(window(), "Write1")->trigger();
+                QVERIFY(cancel().isVisible());
+                QTest::mouseClick(&cancel(), Qt::LeftButton);
+            },
+            kSessionMs);
+        QCOMPARE(prompts_.log, QStringList{"! Запись отменена: в передатчик ничего не записано."});
+        QVERIFY(cancel().isHidden());
+        QVERIFY(backups().empty());
+        QVERIFY(!QFile::exists(writtenFile_));
+        QVERIFY(link().LinkConnected());
+        QCOMPARE(window().record().TimeOfInp, 12);
     }
 
     // A store that cannot be written: a read is as good as without it (the record read
