@@ -6,6 +6,7 @@
 #pragma once
 
 #include "files/format.h"
+#include "model/input_table.h"
 #include "record_files.h"
 #include "window_support.h"
 
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
+#include <QPointer>
+#include <QTableView>
 
 #include <initializer_list>
 #include <memory>
@@ -116,6 +119,41 @@ public:
         QTRY_VERIFY(edit->hasFocus());
         edit->selectAll();
         keyText(edit, text);
+    }
+
+    // The table of inputs 5..64 ("Входы 5–64"), and its cell of input n in `column`.
+    QTableView* inputTable() { return get<QTableView>("InputTable"); }
+    QString inputCell(int n, InputColumn column) {
+        return inputTable()
+            ->model()
+            ->index(n - kFirstTableInput, static_cast<int>(column))
+            .data(Qt::EditRole)
+            .toString();
+    }
+    // The keyboard's focus in the table, on the cell of input n in `column`, the only one
+    // selected.
+    void goToCell(int n, InputColumn column) {
+        QTableView* table = inputTable();
+        table->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(table->hasFocus());
+        table->setCurrentIndex(
+            table->model()->index(n - kFirstTableInput, static_cast<int>(column)));
+    }
+    // The cell typed over as a user does: F2, the text over the old one, Enter.
+    void typeIntoCell(int n, InputColumn column, const QString& text) {
+        goToCell(n, column);
+        QTest::keyClick(inputTable(), Qt::Key_F2);
+        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY2(edit != nullptr, "no cell editor opened");
+        edit->selectAll();
+        keyText(edit, text);
+        commitCell(edit);
+    }
+    // Enter in a cell editor: the table takes the value once the key is handled.
+    void commitCell(QWidget* editor) {
+        const QPointer<QWidget> open = editor;
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(open.isNull() || !open->isVisible());
     }
 
     // Runs Save (through Save as for an untitled configuration) into `path`.
