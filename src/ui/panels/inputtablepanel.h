@@ -109,8 +109,6 @@ public:
     bool fill(const View& view) override;
     void setinptable();
 
-    InputTablePanel& panel() { return *panel_; }
-
 private:
     InputTablePanel* panel_;
 };
