@@ -121,39 +121,26 @@ public:
         keyText(edit, text);
     }
 
-    // The table of inputs 5..64 ("Входы 5–64"), and its cell of input n in `column`.
+    // The table of inputs 5..64 ("Входы 5–64") with the keyboard on the cell of input n.
     QTableView* inputTable() { return get<QTableView>("InputTable"); }
-    QString inputCell(int n, InputColumn column) {
-        return inputTable()
-            ->model()
-            ->index(n - kFirstTableInput, static_cast<int>(column))
-            .data(Qt::EditRole)
-            .toString();
-    }
-    // The keyboard's focus in the table, on the cell of input n in `column`, the only one
-    // selected.
     void goToCell(int n, InputColumn column) {
-        QTableView* table = inputTable();
-        table->setFocus(Qt::MouseFocusReason);
-        QTRY_VERIFY(table->hasFocus());
-        table->setCurrentIndex(
-            table->model()->index(n - kFirstTableInput, static_cast<int>(column)));
+        inputTable()->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(inputTable()->hasFocus());
+        inputTable()->setCurrentIndex(
+            inputTable()->model()->index(n - kFirstTableInput, static_cast<int>(column)));
     }
-    // The cell typed over as a user does: F2, the text over the old one, Enter.
-    void typeIntoCell(int n, InputColumn column, const QString& text) {
+    // F2 on the cell, `text` typed over the old one, then Enter unless `commit` is false.
+    void typeIntoCell(int n, InputColumn column, const QString& text, bool commit = true) {
         goToCell(n, column);
         QTest::keyClick(inputTable(), Qt::Key_F2);
-        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        const QPointer<QLineEdit> edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY2(edit != nullptr, "no cell editor opened");
         edit->selectAll();
         keyText(edit, text);
-        commitCell(edit);
-    }
-    // Enter in a cell editor: the table takes the value once the key is handled.
-    void commitCell(QWidget* editor) {
-        const QPointer<QWidget> open = editor;
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(open.isNull() || !open->isVisible());
+        if (commit) {
+            QTest::keyClick(edit, Qt::Key_Return);
+            QTRY_VERIFY(edit.isNull() || !edit->isVisible()); // the value is taken
+        }
     }
 
     // Runs Save (through Save as for an untitled configuration) into `path`.
