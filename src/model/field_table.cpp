@@ -347,9 +347,10 @@ void hiddenFields(Table& t) {
             {"Raw4", &Partition::Raw4},
             {"Raw6", &Partition::Raw6},
             {"Raw10", &Partition::Raw10}};
-        for (const auto& [name, m] : fields) {
+        for (const auto& field : fields) {
+            const auto m = field.second;
             t.hidden(
-                part + name,
+                part + field.first,
                 [p, m](const Configuration& c) { return std::to_string(c.Partitions[at(p)].*m); },
                 takePartition(p, m));
         }

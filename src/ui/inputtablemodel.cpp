@@ -27,22 +27,29 @@ const QColor kRefusedCell(0xFF, 0xD0, 0xD0);
 
 } // namespace
 
-QString InputRowsName(const QList<int>& rows) {
-    const QList<int> sorted = sortedRows(rows);
+QString InputNumbersText(QList<int> inputs) {
+    std::sort(inputs.begin(), inputs.end());
+    inputs.erase(std::unique(inputs.begin(), inputs.end()), inputs.end());
     QStringList ranges;
-    for (qsizetype i = 0; i < sorted.size();) {
+    for (qsizetype i = 0; i < inputs.size();) {
         qsizetype j = i;
-        while (j + 1 < sorted.size() && sorted[j + 1] == sorted[j] + 1) {
+        while (j + 1 < inputs.size() && inputs[j + 1] == inputs[j] + 1) {
             ++j;
         }
-        const int first = InputTableModel::inputOfRow(sorted[i]);
-        const int last = InputTableModel::inputOfRow(sorted[j]);
-        ranges << (first == last ? QString::number(first)
-                                 : QStringLiteral("%1–%2").arg(first).arg(last));
+        ranges << (i == j ? QString::number(inputs[i])
+                          : QStringLiteral("%1–%2").arg(inputs[i]).arg(inputs[j]));
         i = j + 1;
     }
-    const bool one = sorted.size() == 1;
-    return (one ? QStringLiteral("Вход ") : QStringLiteral("Входы ")) + ranges.join(u", ");
+    return ranges.join(u", ");
+}
+
+QString InputRowsName(const QList<int>& rows) {
+    QList<int> inputs;
+    for (int row : sortedRows(rows)) {
+        inputs << InputTableModel::inputOfRow(row);
+    }
+    return (inputs.size() == 1 ? QStringLiteral("Вход ") : QStringLiteral("Входы ")) +
+           InputNumbersText(inputs);
 }
 
 InputTableModel::InputTableModel(const Configuration& record, Door door, QObject* parent)

@@ -73,6 +73,8 @@ private:
     QHash<quint32, QString> marked_; // refused cells (row << 8 | column) and why
 };
 
+// "5–9, 12": input numbers, runs of them as ranges.
+QString InputNumbersText(QList<int> inputs);
 // "Вход 7", "Входы 5–9, 12": the inputs of some rows, for a step's name.
 QString InputRowsName(const QList<int>& rows);
 

@@ -10,7 +10,7 @@ namespace tk {
 struct WindowLayout {
     int treeWidth = 0;     // T: the tree's share, the panels' left edge
     int treeViewWidth = 0; // TreeView1's width, T - 5
-    QRect panels;          // the six settings panels
+    QRect panels;          // the settings panels
     QPoint progressBar;    // ProgressBar1's top left
     QPoint cancelButton;   // Btotmsv's top left
 };

@@ -9,8 +9,11 @@
 #include "link/qserialline.h"
 #include "link/session.h"
 #include "model/defaults.h"
+#include "model/input_rules.h"
+#include "model/input_table.h"
 #include "ui/commandbars.h"
 #include "ui/editor.h"
+#include "ui/inputtablemodel.h"
 #include "ui/panelcontext.h"
 #include "ui/portdialog.h"
 
@@ -48,6 +51,24 @@ void showWarning(Prompts& prompts, const link::SessionResult& result) {
 
 // How often a closing box looks again whether the box that is up has gone.
 constexpr int kBoxPollMs = 100;
+
+// The cable carries inputs 1..4 only. With inputs above 4 activated the user is told
+// once which of them stay behind and chooses: Yes writes the rest, No stops.
+bool cableWriteAccepted(Prompts& prompts, const Configuration& cfg) {
+    QList<int> above;
+    for (int n = kFirstTableInput; n <= kLastTableInput; ++n) {
+        if (IsActivated(cfg.Inputs.at(static_cast<std::size_t>(n)))) {
+            above << n;
+        }
+    }
+    if (above.isEmpty()) {
+        return true;
+    }
+    return prompts.question(QStringLiteral("Включены входы выше 4 (%1): по кабелю записываются "
+                                           "только входы 1–4, эти входы передаются только "
+                                           "удаленной записью. Продолжить запись?")
+                                .arg(InputNumbersText(above))) == Prompts::Answer::Yes;
+}
 
 } // namespace
 
@@ -305,6 +326,11 @@ void LinkController::Write1Click() {
         return;
     }
     if (!LinkConnected_) {
+        return;
+    }
+    setRunning(Command::Write); // no other command while the question is up
+    if (!cableWriteAccepted(ctx_.prompts(), editor_.record())) {
+        setRunning(Command::None);
         return;
     }
     showProgress();

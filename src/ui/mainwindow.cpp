@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -243,10 +244,16 @@ void MainWindow::showReplaced() {
 }
 
 void MainWindow::showStep(const View& view) {
+    // Hiding the panels moves the focus away; the control that had it gets it back
+    // when the step's view shows it again (Ctrl+Z in the table, then the arrows).
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     tree_->selectView(view);
     unvispan();
     panels_->show(view);
     tree_->markShown();
+    if (focused != nullptr && focused->isVisible()) {
+        focused->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::showUndoState() {

@@ -1,5 +1,7 @@
 #include "ui/navigation.h"
 
+#include "model/configuration.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -45,7 +47,11 @@ std::optional<View> viewFor(const NodePosition& p) {
             }
         }
         if (p.root == 1) {
-            return View{View::Inp, i + 1};
+            // "Вход 1" .. "Вход 4", then "Входы 5–64"
+            if (i < kBaseInputs) {
+                return View{View::Inp, i + 1};
+            }
+            return i == kBaseInputs ? std::optional<View>(View{View::InpTable}) : std::nullopt;
         }
         if (p.root == 2 && (i == 0 || i == 1)) {
             return View{i == 0 ? View::SysevDC : View::SysevPT};
@@ -95,6 +101,7 @@ constexpr Node kNodes[] = {
     {1, "Вход 2", -1},
     {1, "Вход 3", -1},
     {1, "Вход 4", -1},
+    {1, "Входы 5–64", -1},
     {0, "Системные события", 0},
     {1, "Неисправность батареи", -1},
     {1, "Периодический тест", -1},

@@ -27,6 +27,7 @@ struct View {
         Other,     // setother
         Inp0,      // setinp0
         Inp,       // setinp(arg)
+        InpTable,  // the table of inputs 5..64
         Sysev0,    // setsysev0
         SysevDC,   // setsysevDC
         SysevPT,   // setsysevPT

@@ -3,6 +3,7 @@
 #include "ui/panels/armdisarmpanel.h"
 #include "ui/panels/generalpanel.h"
 #include "ui/panels/inputspanel.h"
+#include "ui/panels/inputtablepanel.h"
 #include "ui/panels/otherpanel.h"
 #include "ui/panels/systemeventspanel.h"
 #include "ui/panels/telephonepanel.h"
@@ -10,9 +11,10 @@
 namespace tk {
 
 PanelStack::PanelStack(PanelContext& ctx, QWidget* parent)
-    : panels_{new GeneralPanel(ctx, parent),   new ArmDisarmPanel(ctx, parent),
-              new TelephonePanel(ctx, parent), new OtherPanel(ctx, parent),
-              new InputsPanel(ctx, parent),    new SystemEventsPanel(ctx, parent)} {
+    : panels_{new GeneralPanel(ctx, parent),     new ArmDisarmPanel(ctx, parent),
+              new TelephonePanel(ctx, parent),   new OtherPanel(ctx, parent),
+              new InputsPanel(ctx, parent),      new InputTableFrame(ctx, parent),
+              new SystemEventsPanel(ctx, parent)} {
     ctx.attach(this);
 }
 

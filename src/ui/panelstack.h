@@ -1,5 +1,6 @@
-// The six settings panels on their one rectangle: hiding them all (unvispan), laying
-// them out (raspolpan) and showing a view: the panel whose view it is fills it.
+// The settings panels (the six and the table of inputs 5..64) on their one rectangle:
+// hiding them all (unvispan), laying them out (raspolpan) and showing a view: the
+// panel whose view it is fills it.
 #pragma once
 
 #include "ui/navigation.h"

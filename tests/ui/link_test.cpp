@@ -2,6 +2,7 @@
 // read, write, Cancel, the failures, and what is refused while a transfer runs.
 #include "link/qserialline.h"
 #include "link_support.h"
+#include "model/input_rules.h"
 #include "ui/application.h"
 #include "ui/portdialog.h"
 
@@ -157,6 +158,41 @@ private slots:
         QCOMPARE(written->TimeOfInp, 12);
         QCOMPARE(written->ObjNum, 0x4321);
         QVERIFY(prompts_.done());
+    }
+
+    // With inputs above 4 activated the cable write asks once: Yes writes inputs 1..4
+    // (the transmitter keeps none above), No sends nothing.
+    void writeWithInputsAboveFour_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Да") << true;
+        QTest::newRow("Нет") << false;
+    }
+    void writeWithInputsAboveFour() {
+        QFETCH(bool, yes);
+        startSimulator();
+        openWindow(pty_);
+        connectLink();
+        record().TimeOfInp = 12;
+        for (const int n : {6, 7, 8, 13}) {
+            SetActivated(record(), n, true);
+        }
+        prompts_.answers = {yes ? Answer::Yes : Answer::No};
+        run("ToolButton6");
+        QStringList expected{"? Включены входы выше 4 (6–8, 13): по кабелю записываются только "
+                             "входы 1–4, эти входы передаются только удаленной записью. "
+                             "Продолжить запись?"};
+        if (yes) {
+            expected << "! Операция записи завершена успешно!";
+        }
+        QCOMPARE(prompts_.log, expected);
+        QCOMPARE(link().LinkConnected(), !yes); // a write ends by disconnecting
+        QTRY_COMPARE(QFile::exists(writtenFile_), yes);
+        if (yes) {
+            const std::optional<Configuration> written = readFile(writtenFile_);
+            QVERIFY(written.has_value());
+            QCOMPARE(written->TimeOfInp, 12);
+            QCOMPARE(written->Inputs[6].Flags & 1, 0);
+        }
     }
 
     void disconnectByTheSameCommand() {

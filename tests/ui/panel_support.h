@@ -6,6 +6,7 @@
 #pragma once
 
 #include "files/format.h"
+#include "model/input_table.h"
 #include "record_files.h"
 #include "window_support.h"
 
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QObject>
+#include <QPointer>
+#include <QTableView>
 
 #include <initializer_list>
 #include <memory>
@@ -116,6 +119,28 @@ public:
         QTRY_VERIFY(edit->hasFocus());
         edit->selectAll();
         keyText(edit, text);
+    }
+
+    // The table of inputs 5..64 ("Входы 5–64") with the keyboard on the cell of input n.
+    QTableView* inputTable() { return get<QTableView>("InputTable"); }
+    void goToCell(int n, InputColumn column) {
+        inputTable()->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(inputTable()->hasFocus());
+        inputTable()->setCurrentIndex(
+            inputTable()->model()->index(n - kFirstTableInput, static_cast<int>(column)));
+    }
+    // F2 on the cell, `text` typed over the old one, then Enter unless `commit` is false.
+    void typeIntoCell(int n, InputColumn column, const QString& text, bool commit = true) {
+        goToCell(n, column);
+        QTest::keyClick(inputTable(), Qt::Key_F2);
+        const QPointer<QLineEdit> edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY2(edit != nullptr, "no cell editor opened");
+        edit->selectAll();
+        keyText(edit, text);
+        if (commit) {
+            QTest::keyClick(edit, Qt::Key_Return);
+            QTRY_VERIFY(edit.isNull() || !edit->isVisible()); // the value is taken
+        }
     }
 
     // Runs Save (through Save as for an untitled configuration) into `path`.

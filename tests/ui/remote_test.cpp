@@ -9,7 +9,9 @@
 #include "link_support.h"
 
 #include <QAction>
+#include <QJsonDocument>
 #include <QLineEdit>
+#include <QProcess>
 #include <QToolButton>
 
 using namespace tk;
@@ -152,6 +154,46 @@ private slots:
         QVERIFY(window().document().FilePath() != QFileInfo(sitePath).absoluteFilePath());
         QCOMPARE(dialled(), QStringLiteral("+79161234567\n+79161234567\n"));
         QVERIFY(prompts_.done());
+    }
+
+    // Inputs 5..64 edited in the window's table go wherever the record goes: into the
+    // saved file, as tk515 export reads it, and by the remote write into the
+    // transmitter's memory. A cell still being typed is taken before the save.
+    void tableEditsReachTheFileAndTheTransmitter() {
+        startSimulator({QStringLiteral("--modem")});
+        openWindow(pty_);
+        record().TxTlfNum = kTel;
+        click("Входы 5–64");
+        f_.goToCell(18, InputColumn::Active);
+        QTest::keyClick(f_.inputTable(), Qt::Key_Space);
+        f_.typeIntoCell(18, InputColumn::AlarmSms, QStringLiteral("Склад, ворота"));
+        f_.typeIntoCell(17, InputColumn::ObjNum, QStringLiteral("abcd")); // inactive, block 4
+        f_.typeIntoCell(18, InputColumn::RestoreSms, QStringLiteral("Закрыто"), false);
+        const QString path = scratch_.filePath(QStringLiteral("table.tk515"));
+        f_.saveAs(path);
+        QVERIFY(!changed());
+
+        QProcess tool;
+        tool.start(QStringLiteral(TK515_PROGRAM), {QStringLiteral("export"), path});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QJsonValue inputs = QJsonDocument::fromJson(tool.readAllStandardOutput())["Inputs"];
+        QCOMPARE(inputs[18]["Flags"].toInt() & 1, 1);
+        QCOMPARE(inputs[18]["AlarmSMSText"].toString(), QStringLiteral("Склад, ворота"));
+        QCOMPARE(inputs[18]["RestoreSMSText"].toString(), QStringLiteral("Закрыто"));
+        QCOMPARE(inputs[17]["ObjNum"][0].toInt(), 0xAB);
+        QCOMPARE(record().ExtBlocksCount, 4);
+
+        prompts_.log.clear();
+        run("Udalwrite1");
+        QCOMPARE(prompts_.log, QStringList{"! Удаленная запись успешно завершена."});
+        QTRY_VERIFY(QFile::exists(writtenFile_));
+        const std::optional<Configuration> stored = readFile(writtenFile_);
+        QVERIFY(stored.has_value());
+        QCOMPARE(stored->Inputs[18].AlarmSMSText,
+                 Text("\xD1\xEA\xEB\xE0\xE4, \xE2\xEE\xF0\xEE\xF2\xE0"));
+        QVERIFY(stored->Inputs[17] == record().Inputs[17]);
+        QVERIFY(stored->Inputs[18] == record().Inputs[18]);
     }
 
     // A changed configuration is offered for saving first: Cancel abandons the read

@@ -5,6 +5,7 @@
 #include "ui/widgets/tickgrid.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -66,6 +67,9 @@ const std::vector<EditCase>& editCases() {
              f.typeInto(f.get<QLineEdit>("ObjName3Edit"), "c");
          },
          "Номер объекта", "ObjName1Edit"},
+        {"table cell", "Входы 5–64",
+         [](PanelFixture& f) { f.typeIntoCell(7, InputColumn::ObjNum, "2345"); },
+         "Вход 7: Номер объекта", nullptr},
     };
     return cases;
 }
@@ -141,6 +145,27 @@ private slots:
         QCOMPARE(f_.tree().currentItem()->text(0), QString::fromUtf8(c.node));
         QVERIFY(!redo()->isEnabled());
         QCOMPARE(undo()->text(), kUndo + QStringLiteral(": ") + step);
+    }
+
+    // Ctrl+Z and Ctrl+Y in the table take a tick (with the extension blocks it raised)
+    // back and make it again; the table shows it and keeps the keyboard.
+    void tableKeysUndoAndRedo() {
+        f_.click("Входы 5–64");
+        QTableView* table = f_.inputTable();
+        auto* line = f_.get<QLabel>("InputTableExtension");
+        f_.goToCell(9, InputColumn::Active);
+        QTest::keyClick(table, Qt::Key_Space);
+        QCOMPARE(f_.record().ExtBlocksCount, 2);
+        QCOMPARE(line->text(),
+                 QStringLiteral("Расширение: 2 блока; передаются только удаленной записью"));
+        QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f_.record().Inputs[9].Flags & 1, 0);
+        QCOMPARE(line->text(),
+                 QStringLiteral("Расширение: 0 блоков; передаются только удаленной записью"));
+        QTRY_VERIFY(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(table->currentIndex().data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QCOMPARE(f_.record().ExtBlocksCount, 2);
     }
 
     // The object number's step carries the texts it regenerated: undone, they are

@@ -39,8 +39,9 @@ using Answer = Prompts::Answer;
 namespace {
 
 const QStringList kAllPanels = {
-    "Panel000",   "Panel010", "Panel011", "Panel011_1", "Panel011_2", "Panel011_3", "Panel011_4",
-    "Panel011_7", "Panel013", "Panel100", "Panel100_1", "Panel300",   "Panel300_1", "Panel300_1_1",
+    "Panel000",   "Panel010",        "Panel011",   "Panel011_1", "Panel011_2",
+    "Panel011_3", "Panel011_4",      "Panel011_7", "Panel013",   "Panel100",
+    "Panel100_1", "InputTableFrame", "Panel300",   "Panel300_1", "Panel300_1_1",
 };
 
 const QString kChanged = QStringLiteral("? Файл был изменен. Сохранить изменения?");
@@ -289,6 +290,7 @@ private slots:
             "TreeView1 1 Вход 2",
             "TreeView1 1 Вход 3",
             "TreeView1 1 Вход 4",
+            "TreeView1 1 Входы 5–64",
             "TreeView1 0 Системные события #0",
             "TreeView1 1 Неисправность батареи",
             "TreeView1 1 Периодический тест",
@@ -402,6 +404,9 @@ private slots:
                 << text << QStringList{"Panel100", "Panel100_1"} << "Panel100Label1"
                 << QStringLiteral("Вход № %1").arg(n);
         }
+        QTest::newRow("Входы 5–64")
+            << "Входы 5–64" << QStringList{"InputTableFrame"} << "InputTableTitle"
+            << "Входы 5–64";
         QTest::newRow("Системные события")
             << "Системные события" << QStringList{"Panel300"} << "Panel300Label1"
             << "Системные события";
@@ -767,8 +772,8 @@ private slots:
         w.resize(window);
         QTRY_COMPARE(w.size(), window);
         QTRY_COMPARE(this->tree().width(), tree);
-        for (const char* name :
-             {"Panel000", "Panel010", "Panel011", "Panel013", "Panel100", "Panel300"}) {
+        for (const char* name : {"Panel000", "Panel010", "Panel011", "Panel013", "Panel100",
+                                 "InputTableFrame", "Panel300"}) {
             QCOMPARE(child(w, name)->geometry(), panels);
         }
         QCOMPARE(child(w, "ProgressBar1")->pos(), bar);

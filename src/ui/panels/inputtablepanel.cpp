@@ -93,6 +93,15 @@ void InputTableView::pasteClipboard() {
     m->paste(rows, column, QApplication::clipboard()->text());
 }
 
+void InputTableView::commitEditing() {
+    if (state() != QAbstractItemView::EditingState || editor_.isNull()) {
+        return;
+    }
+    QWidget* editor = editor_;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void InputTableView::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
         copySelection();
@@ -144,6 +153,7 @@ QWidget* InputTableDelegate::createEditor(QWidget* parent, const QStyleOptionVie
         auto* combo = new QComboBox(parent);
         combo->setObjectName(QStringLiteral("InputTableCombo"));
         combo->addItems(view_->inputModel()->choices(index));
+        view_->editorOpened(combo);
         return combo;
     }
     case CellKind::Typed:
@@ -152,6 +162,7 @@ QWidget* InputTableDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QStringLiteral("InputTableEdit"));
     edit->setFrame(false);
+    view_->editorOpened(edit);
     return edit;
 }
 
@@ -254,6 +265,48 @@ void InputTablePanel::showState() {
     }
     hint_->setText(shown.join(u'\n'));
     hint_->setVisible(!shown.isEmpty());
+}
+
+// --- on the panel stack -------------------------------------------------------------------
+
+InputTableFrame::InputTableFrame(PanelContext& ctx, QWidget* parent)
+    : SettingsPanel(ctx, QStringLiteral("InputTableFrame"), parent) {
+    Editor& editor = ctx.owner();
+    panel_ = new InputTablePanel(
+        editor.record(),
+        [this](const QString& name, const InputTableModel::Change& change) {
+            FillGuard guard(context());
+            if (!guard) {
+                return false; // a fill or a link command runs: no edit meanwhile
+            }
+            return context().owner().edit({name, {View::InpTable}}, change);
+        },
+        this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel_);
+    InputTableView* table = &panel_->table();
+    ctx.addEditFinisher(table, [table] { table->commitEditing(); });
+    connect(&editor, &Editor::recordReplaced, panel_, &InputTablePanel::recordChanged);
+    connect(&editor, &Editor::stepShown, panel_, &InputTablePanel::recordChanged);
+}
+
+bool InputTableFrame::fill(const View& view) {
+    if (view.kind != View::InpTable) {
+        return false;
+    }
+    setinptable();
+    return true;
+}
+
+void InputTableFrame::setinptable() {
+    FillGuard guard(context());
+    if (!guard) {
+        return;
+    }
+    setShownView({View::InpTable});
+    show();
+    panel_->recordChanged();
 }
 
 } // namespace tk

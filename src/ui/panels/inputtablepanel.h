@@ -7,10 +7,15 @@
 // "Вкл." and "Сирена", Ctrl+C copies the selected cells as tab-separated text and
 // Ctrl+V pastes such text from the current cell on. A value set in a cell that is
 // part of the selection goes into every selected row of its column, as one step.
+//
+// InputTablePanel stands alone over a record and a door; InputTableFrame puts it on
+// the panel stack as the view "Входы 5–64", its door bound to the editor.
 #pragma once
 
 #include "ui/inputtablemodel.h"
+#include "ui/panels/settingspanel.h"
 
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
@@ -32,6 +37,10 @@ public:
     // Ctrl+C and Ctrl+V.
     void copySelection();
     void pasteClipboard();
+    // Commits the cell editor that is open, if any, and closes it.
+    void commitEditing();
+    // The delegate tells of every editor it opens.
+    void editorOpened(QWidget* editor) { editor_ = editor; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,6 +48,8 @@ protected:
 
 private:
     void moveDown();
+
+    QPointer<QWidget> editor_;
 };
 
 // The cells' editors; a committed value goes into every row rowsFor() names.
@@ -83,6 +94,23 @@ private:
     QLabel* extension_;
     InputTableView* table_;
     QLabel* hint_;
+};
+
+// The table on the panel stack: the view View::InpTable. Every step of the table is
+// an edit of the editor in that view (so Undo shows the table again), nothing while
+// FillGuard is held; a cell being typed is committed before every command. The table
+// shows the record again on every fill, after Undo and Redo and when the record is
+// replaced.
+class InputTableFrame : public SettingsPanel {
+    Q_OBJECT
+public:
+    InputTableFrame(PanelContext& ctx, QWidget* parent);
+
+    bool fill(const View& view) override;
+    void setinptable();
+
+private:
+    InputTablePanel* panel_;
 };
 
 } // namespace tk

@@ -11,7 +11,7 @@
 //   editor's one door, as a step named for the "Правка" menu (write()).
 //
 // The main window knows a panel only through this class and the tree's dispatch
-// table; all six share one rectangle and the panel stack lays them out.
+// table; all of them share one rectangle and the panel stack lays them out.
 //
 // The helpers below make a handler a line or two:
 //
