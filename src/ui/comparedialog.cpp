@@ -44,7 +44,7 @@ std::optional<View> ViewOfField(const FieldRow& row) {
     case FieldPlace::Input:
         return View{View::Inp, row.index};
     case FieldPlace::InputTable:
-        return View{View::Inp0};
+        return View{View::InpTable};
     case FieldPlace::PeriodicTest:
         return View{View::SysevPT};
     case FieldPlace::Hidden:

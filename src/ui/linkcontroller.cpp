@@ -352,7 +352,7 @@ void LinkController::writeDone(const link::SessionResult& result) {
     if (readBack()) {
         return;
     }
-    endWith(result, [this] { startDisconnect(true); });
+    endWith(withStepWarning(result), [this] { startDisconnect(true); });
 }
 
 // The remote read: New's question first (a changed configuration is offered for
@@ -456,7 +456,7 @@ void LinkController::remoteWriteDone(const link::SessionResult& result) {
     if (readBack()) {
         return;
     }
-    endWith(result, [this] { finish(); });
+    endWith(withStepWarning(result), [this] { finish(); });
 }
 
 void LinkController::transferFailed(const link::SessionResult& result) {

@@ -173,6 +173,8 @@ private:
     // the status bar says where, or why it was not kept.
     bool keepRead(Configuration& read, BackupKind kind, bool remote, const QString& via);
     void nextPhase();
+    // The result with the warning of an earlier step when it has none of its own.
+    link::SessionResult withStepWarning(link::SessionResult result) const;
     link::Reporter quietReporter();
 
     QWidget* window_;

@@ -61,6 +61,13 @@ link::Reporter LinkController::quietReporter() {
     return r;
 }
 
+link::SessionResult LinkController::withStepWarning(link::SessionResult result) const {
+    if (result.warning.empty()) {
+        result.warning = write_.warning;
+    }
+    return result;
+}
+
 void LinkController::nextPhase() {
     ++phase_;
     stepDone_ = 0;
@@ -283,9 +290,7 @@ void LinkController::readBackDone(const link::SessionResult& result) {
     }
     shown.message = message.toStdString();
     shown.caption.clear();
-    if (shown.warning.empty()) {
-        shown.warning = write_.warning;
-    }
+    shown = withStepWarning(std::move(shown));
     if (write_.remote) {
         endWith(shown, [this] { finish(); });
     } else {
@@ -298,9 +303,7 @@ void LinkController::stopWrite(link::SessionResult result, const QString& why) {
         const std::string own = why.toStdString();
         result.message = result.message.empty() ? own : own + "\n" + result.message;
     }
-    if (result.warning.empty()) {
-        result.warning = write_.warning;
-    }
+    result = withStepWarning(std::move(result));
     if (write_.remote) {
         showStatus(fromUtf8(result.status));
         endWith(result, [this] { finish(); });

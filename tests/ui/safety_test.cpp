@@ -300,6 +300,29 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    // A double-click shows the panel of the row's field, an input above 4 too.
+    void doubleClickShowsTheFieldsPanel() {
+        Configuration other = transmitterRecord();
+        other.Inputs[7].Flags |= 1;
+        const QString otherPath = scratch_.filePath(QStringLiteral("other.tk515"));
+        QVERIFY(writeFile(otherPath, other));
+        const QString basePath = scratch_.filePath(QStringLiteral("base.tk515"));
+        QVERIFY(writeFile(basePath, transmitterRecord()));
+        f_.open();
+        prompts_.files = {basePath};
+        child<QAction>(window(), "Open1")->trigger();
+        QVERIFY(window().extras().compareWith(otherPath));
+        QVERIFY(QTest::qWaitForWindowExposed(&window().extras().compareDialog()));
+        QTreeWidget& list = window().extras().compareDialog().rows();
+        QVERIFY(list.topLevelItemCount() >= 1);
+        QVERIFY2(list.topLevelItem(0)->text(0).startsWith(QStringLiteral("Входы 5–64 — Вход 7")),
+                 qPrintable(list.topLevelItem(0)->text(0)));
+        const QPoint at = list.visualItemRect(list.topLevelItem(0)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(tree().selectedItems().value(0)->text(0), QStringLiteral("Входы 5–64"));
+    }
+
     // The backups dialog lists the copies newest first, filters them, and opens one as
     // an untitled configuration.
     void backupsDialogListsAndOpens() {
