@@ -3,6 +3,7 @@
 #include "cli/record_io.h"
 #include "image/image.h"
 #include "link/ports.h"
+#include "model/input_table.h"
 
 #include <optional>
 
@@ -155,6 +156,12 @@ public:
     int write(const Configuration& cfg) {
         std::vector<std::uint8_t> image(kEncodeClearSize);
         image.resize(wrdump(cfg, image));
+        // The cable carries inputs 1..4 only: activated inputs above them stay behind.
+        if (const std::vector<int> above = ActivatedTableInputs(cfg); !above.empty()) {
+            run_.failed("предупреждение: включены входы выше 4 (" + InputNumbersText(above) +
+                        "): по кабелю записываются только входы 1–4, эти входы передаются "
+                        "только удаленной записью (remote-write)");
+        }
         if (run_.backups() && !keepBeforeWrite(cfg)) {
             return ExitFailed;
         }

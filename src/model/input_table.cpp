@@ -451,6 +451,34 @@ std::optional<std::string> SetInputCell(Configuration& cfg, int n, InputColumn c
     return refusal;
 }
 
+std::vector<int> ActivatedTableInputs(const Configuration& cfg) {
+    std::vector<int> inputs;
+    for (int n = kFirstTableInput; n <= kLastTableInput; ++n) {
+        if (IsActivated(cfg.Inputs.at(static_cast<std::size_t>(n)))) {
+            inputs.push_back(n);
+        }
+    }
+    return inputs;
+}
+
+std::string InputNumbersText(std::vector<int> inputs) {
+    std::sort(inputs.begin(), inputs.end());
+    inputs.erase(std::unique(inputs.begin(), inputs.end()), inputs.end());
+    std::string text;
+    for (std::size_t i = 0; i < inputs.size();) {
+        std::size_t j = i;
+        while (j + 1 < inputs.size() && inputs[j + 1] == inputs[j] + 1) {
+            ++j;
+        }
+        text += (text.empty() ? "" : ", ") + std::to_string(inputs[i]);
+        if (j > i) {
+            text += "–" + std::to_string(inputs[j]);
+        }
+        i = j + 1;
+    }
+    return text;
+}
+
 std::string ExtensionLine(const Configuration& cfg) {
     const int blocks = GetExtBlocksCount(cfg);
     return "Расширение: " + std::to_string(blocks) + " " +

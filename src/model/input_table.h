@@ -73,6 +73,11 @@ std::optional<std::string> SetInputCell(Configuration& cfg, int n, InputColumn c
 // means for the transfers. "Расширение: 2 блока; передаются только удаленной записью".
 std::string ExtensionLine(const Configuration& cfg);
 
+// The activated inputs above 4, in order: what a cable write leaves behind.
+std::vector<int> ActivatedTableInputs(const Configuration& cfg);
+// Input numbers as ranges: {6, 7, 8, 13} is "6–8, 13" (sorted, each number once).
+std::string InputNumbersText(std::vector<int> inputs);
+
 // Rows as tab-separated text, one line a row ending in a line feed: the cells of
 // inputs first..last in the columns from..to. A cell holding a tab, a line break or a
 // leading quote is quoted as spreadsheets quote it ("a""b").

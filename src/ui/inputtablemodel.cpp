@@ -27,20 +27,9 @@ const QColor kRefusedCell(0xFF, 0xD0, 0xD0);
 
 } // namespace
 
-QString InputNumbersText(QList<int> inputs) {
-    std::sort(inputs.begin(), inputs.end());
-    inputs.erase(std::unique(inputs.begin(), inputs.end()), inputs.end());
-    QStringList ranges;
-    for (qsizetype i = 0; i < inputs.size();) {
-        qsizetype j = i;
-        while (j + 1 < inputs.size() && inputs[j + 1] == inputs[j] + 1) {
-            ++j;
-        }
-        ranges << (i == j ? QString::number(inputs[i])
-                          : QStringLiteral("%1–%2").arg(inputs[i]).arg(inputs[j]));
-        i = j + 1;
-    }
-    return ranges.join(u", ");
+QString InputNumbersText(const QList<int>& inputs) {
+    return QString::fromStdString(
+        tk::InputNumbersText(std::vector<int>(inputs.begin(), inputs.end())));
 }
 
 QString InputRowsName(const QList<int>& rows) {

@@ -74,7 +74,7 @@ private:
 };
 
 // "5–9, 12": input numbers, runs of them as ranges.
-QString InputNumbersText(QList<int> inputs);
+QString InputNumbersText(const QList<int>& inputs);
 // "Вход 7", "Входы 5–9, 12": the inputs of some rows, for a step's name.
 QString InputRowsName(const QList<int>& rows);
 

@@ -55,19 +55,15 @@ constexpr int kBoxPollMs = 100;
 // The cable carries inputs 1..4 only. With inputs above 4 activated the user is told
 // once which of them stay behind and chooses: Yes writes the rest, No stops.
 bool cableWriteAccepted(Prompts& prompts, const Configuration& cfg) {
-    QList<int> above;
-    for (int n = kFirstTableInput; n <= kLastTableInput; ++n) {
-        if (IsActivated(cfg.Inputs.at(static_cast<std::size_t>(n)))) {
-            above << n;
-        }
-    }
-    if (above.isEmpty()) {
+    const std::vector<int> above = ActivatedTableInputs(cfg);
+    if (above.empty()) {
         return true;
     }
     return prompts.question(QStringLiteral("Включены входы выше 4 (%1): по кабелю записываются "
                                            "только входы 1–4, эти входы передаются только "
                                            "удаленной записью. Продолжить запись?")
-                                .arg(InputNumbersText(above))) == Prompts::Answer::Yes;
+                                .arg(QString::fromStdString(InputNumbersText(above)))) ==
+           Prompts::Answer::Yes;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "cli_support.h"
 #include "files/backups.h"
 #include "files/settings.h"
+#include "model/input_rules.h"
 #include "small_fs.h"
 #include "tk/version.h"
 
@@ -193,6 +194,12 @@ class ExitStatus : public ToolTest, public testing::WithParamInterface<Invocatio
 
 TEST_P(ExitStatus, CodeAndMessage) {
     writeConfig("factory.tk515", test::factoryRecord());
+    writeConfig("expander.tk515", [] {
+        tk::Configuration cfg = test::factoryRecord();
+        tk::SetActivated(cfg, 6, true);
+        tk::SetActivated(cfg, 13, true);
+        return cfg;
+    }());
     test::writeText(path("foreign.txt"), "just some text\n");
     writeBytes(path("short.tk515"), [] {
         Bytes b = test::fileOf(test::factoryRecord());
@@ -372,6 +379,14 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    "folder: Не сохраняется: " + std::string(std::strerror(EISDIR)) +
                        " (это папка, а не файл)"},
+        // The cable carries inputs 1..4 only: the write says so before it connects.
+        Invocation{"CableWriteLeavesInputsAboveFourBehind",
+                   {"write", "--port", "@nothing", "@expander.tk515", "--no-backup"},
+                   1,
+                   false,
+                   "tk515: предупреждение: включены входы выше 4 (6, 13): по кабелю "
+                   "записываются только входы 1–4, эти входы передаются только удаленной "
+                   "записью (remote-write)\n"},
         Invocation{"RemoteWriteWithoutTelephone",
                    {"remote-write", "--port", "@nothing", "@factory.tk515"},
                    1,

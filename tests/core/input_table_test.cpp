@@ -268,6 +268,23 @@ TEST(ExtensionLine, BlocksCountedInRussian) {
     }
 }
 
+TEST(InputNumbers, RunsBecomeRanges) {
+    const std::vector<std::pair<std::vector<int>, std::string>> cases{
+        {{}, ""},
+        {{6}, "6"},
+        {{6, 7}, "6–7"},
+        {{13, 6, 8, 7}, "6–8, 13"},
+        {{5, 5, 9}, "5, 9"},
+        {{5, 6, 7, 10, 11, 64}, "5–7, 10–11, 64"}};
+    for (const auto& [inputs, text] : cases) {
+        EXPECT_EQ(InputNumbersText(inputs), text) << text;
+    }
+    Configuration cfg = tableRecord();
+    SetActivated(cfg, 13, true);
+    SetActivated(cfg, 6, true);
+    EXPECT_EQ(ActivatedTableInputs(cfg), (std::vector<int>{6, 13}));
+}
+
 // --- rows as text and pasting -----------------------------------------------------------
 
 TEST(RowsText, TabsBetweenCellsALineFeedAfterEachRow) {
