@@ -33,7 +33,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Description)" == "programmer for TK 515 Pro GSM security transmitters"* ]] ||
     fail "Description: $(field Description)"
 depends="$(field Depends)"
-for dep in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 \
+for dep in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6serialport6 \
     qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done

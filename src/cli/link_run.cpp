@@ -111,19 +111,11 @@ void LinkRun::warn(const link::SessionResult& r) {
 }
 
 int LinkRun::verify(std::span<const std::uint8_t> written, std::span<const std::uint8_t> back) {
-    for (std::size_t at = 0; at < written.size(); ++at) {
-        if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
-            continue;
-        }
-        if (back[at] != written[at]) {
-            return failed("проверка: блок " +
-                          link::Hex2(static_cast<int>(at / kTransferBlockSize)) +
-                          " прочитан не таким, каким записан (байт " + std::to_string(at) + ")");
-        }
+    const link::WriteCheck check = link::CheckWritten(written, back);
+    if (!check.ok) {
+        return failed(check.text);
     }
-    const int blocks = static_cast<int>(written.size() / kTransferBlockSize);
-    out_ << "Проверка: записанные блоки 00-" << link::Hex2(blocks - 1)
-         << " прочитаны без различий.\n";
+    out_ << check.text << '\n';
     return ExitOk;
 }
 
@@ -131,13 +123,12 @@ bool LinkRun::keepRead(Configuration& cfg, BackupKind kind, const std::string& t
     if (!backups()) {
         return true;
     }
-    QDateTime now = QDateTime::currentDateTime();
-    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    const ReadOrigin origin{kind, !telephone.empty(),
-                            QString::fromStdString(telephone.empty() ? *args_.port : telephone),
-                            now};
-    AddReadComment(cfg, origin);
-    const BackupResult kept = KeepBackup(backupRoot_, cfg, now);
+    const BackupResult kept =
+        KeepRead(backupRoot_, cfg,
+                 {kind,
+                  !telephone.empty(),
+                  QString::fromStdString(telephone.empty() ? *args_.port : telephone),
+                  {}});
     if (!kept.ok()) {
         failed("резервная копия не сохранена в " +
                TerminalText(QDir::toNativeSeparators(backupRoot_).toStdString(), kPathChars) +

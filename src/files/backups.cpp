@@ -180,6 +180,14 @@ BackupResult KeepBackup(const QString& root, Configuration cfg, const QDateTime&
     return result;
 }
 
+BackupResult KeepRead(const QString& root, Configuration& cfg, ReadOrigin origin) {
+    const QDateTime now = QDateTime::currentDateTime();
+    origin.when =
+        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    AddReadComment(cfg, origin);
+    return KeepBackup(root, cfg, origin.when);
+}
+
 QString BackupKindText(BackupKind kind) {
     return kind == BackupKind::BeforeWrite ? QStringLiteral("перед записью")
                                            : QStringLiteral("чтение");

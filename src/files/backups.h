@@ -76,6 +76,11 @@ struct BackupResult {
 // by `when`. The record should carry its ReadComment.
 BackupResult KeepBackup(const QString& root, Configuration cfg, const QDateTime& when);
 
+// A configuration just read is kept: the origin takes the local time now (whole
+// seconds), the record its ReadComment as its last comment line, and the record is
+// kept under `root`. The record keeps the line whether or not the copy was written.
+BackupResult KeepRead(const QString& root, Configuration& cfg, ReadOrigin origin);
+
 // One copy found in the store.
 struct BackupEntry {
     QString transmitter; // the sub-folder's name

@@ -28,6 +28,26 @@ std::string Hex2(int value) {
     return {TetraToChar(value, 1), TetraToChar(value, 0)};
 }
 
+WriteCheck CheckWritten(std::span<const std::uint8_t> written, std::span<const std::uint8_t> back) {
+    WriteCheck check;
+    for (std::size_t at = 0; at < written.size(); ++at) {
+        if (at == kVersionMajorOffset || at == kVersionMinorOffset) {
+            continue;
+        }
+        if (at >= back.size() || back[at] != written[at]) {
+            check.block = static_cast<int>(at / kTransferBlockSize);
+            check.offset = at;
+            check.text = "проверка: блок " + Hex2(check.block) +
+                         " прочитан не таким, каким записан (байт " + std::to_string(at) + ")";
+            return check;
+        }
+    }
+    check.ok = true;
+    const int blocks = static_cast<int>(written.size() / kTransferBlockSize);
+    check.text = "Проверка: записанные блоки 00-" + Hex2(blocks - 1) + " прочитаны без различий.";
+    return check;
+}
+
 Exchange MakeExchange(SerialLine& line, Clock& clock, const LinkParams& params,
                       const Reporter& reporter) {
     Exchange x(line, clock, reporter);

@@ -10,6 +10,7 @@
 #include "link/serialline.h"
 #include "link/session.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -19,6 +20,19 @@ namespace tk::link {
 // The two upper-case hexadecimal digits of a block number or count ("pdum04",
 // "read0C", "блок 0C").
 std::string Hex2(int value);
+
+// A write read back: what was read against what was written, byte for byte but for
+// the firmware version (the transmitter's, not the file's). `back` holds at least
+// written.size() bytes.
+struct WriteCheck {
+    bool ok = false;
+    int block = 0;          // the first block that differs
+    std::size_t offset = 0; // its first differing byte in the image
+    // "Проверка: записанные блоки 00-03 прочитаны без различий." or
+    // "проверка: блок 02 прочитан не таким, каким записан (байт 300)"
+    std::string text;
+};
+WriteCheck CheckWritten(std::span<const std::uint8_t> written, std::span<const std::uint8_t> back);
 
 // An exchange over the line with the session's port, pacing and quick exchange.
 Exchange MakeExchange(SerialLine& line, Clock& clock, const LinkParams& params,

@@ -80,6 +80,16 @@ CommandBars::CommandBars(QWidget* dock) {
     // Not every desktop binds Save as and Quit keys; these are the ones they use.
     Saveas1 = addItem(File1, "Saveas1", QStringLiteral("Сохранить &как"), 3,
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    File1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    Compare1 = addItem(File1, "Compare1", QStringLiteral("Ср&авнить с файлом…"), 3);
+    Compare1->setIcon({});
+    Backups1 = addItem(File1, "Backups1", QStringLiteral("&Резервные копии…"), 1);
+    Backups1->setIcon({});
+    File1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    Print1 = addItem(File1, "Print1", QStringLiteral("&Печать…"), 2, QKeySequence::Print);
+    Print1->setIcon({});
+    Pdf1 = addItem(File1, "Pdf1", QStringLiteral("&Экспорт в PDF…"), 2);
+    Pdf1->setIcon({});
     N1 = File1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Exit1 =
@@ -100,6 +110,14 @@ CommandBars::CommandBars(QWidget* dock) {
 
     Setting1 = addMenu(ToolBar1, "Setting1", QStringLiteral("&Параметры"));
     Port1 = addItem(Setting1, "Port1", QStringLiteral("&Порт"), 11);
+    Setting1->addSeparator()->setObjectName(QStringLiteral("N4"));
+    BackupBeforeWrite1 =
+        Setting1->addAction(QStringLiteral("Со&хранять копию передатчика перед записью"));
+    BackupBeforeWrite1->setObjectName(QStringLiteral("BackupBeforeWrite1"));
+    BackupBeforeWrite1->setCheckable(true);
+    VerifyWrite1 = Setting1->addAction(QStringLiteral("Про&верять запись чтением"));
+    VerifyWrite1->setObjectName(QStringLiteral("VerifyWrite1"));
+    VerifyWrite1->setCheckable(true);
 
     Help1 = addMenu(ToolBar1, "Help1", QStringLiteral("&Справка"));
     Help2 = addItem(Help1, "Help2", QStringLiteral("&TK 515"), 12, QKeySequence(Qt::Key_F1));

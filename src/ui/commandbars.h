@@ -32,6 +32,10 @@ public:
     QAction* Open1;
     QAction* Save1;
     QAction* Saveas1;
+    QAction* Compare1; // "Сравнить с файлом…"
+    QAction* Backups1; // "Резервные копии…"
+    QAction* Print1;   // "Печать…"
+    QAction* Pdf1;     // "Экспорт в PDF…"
     QAction* N1;
     QAction* Exit1;
 
@@ -48,6 +52,8 @@ public:
 
     QMenu* Setting1;
     QAction* Port1;
+    QAction* BackupBeforeWrite1; // checked: the transmitter is kept before a write
+    QAction* VerifyWrite1;       // checked: a write is read back and compared
 
     QMenu* Help1;
     QAction* Help2;

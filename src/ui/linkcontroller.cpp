@@ -1,4 +1,5 @@
 #include "ui/linkcontroller.h"
+#include "ui/linkworker.h"
 
 #include "files/document.h"
 #include "files/settings.h"
@@ -34,29 +35,6 @@ const QString LinkController::kBusyText =
     QStringLiteral("Идет обмен с передатчиком. Дождитесь его окончания.");
 const QString LinkController::kCloseRefusedText =
     QStringLiteral("Идет обмен с передатчиком. Окно можно будет закрыть после его окончания.");
-
-// Lives on the link thread and owns the serial line there: the line is made, used and
-// destroyed on that thread only.
-class LinkWorker : public QObject {
-public:
-    LinkWorker() : clock_(std::make_unique<link::SystemClock>()) {}
-
-    link::SerialLine& line() {
-        if (!line_) {
-            line_ = std::make_unique<link::QSerialLine>();
-        }
-        return *line_;
-    }
-    link::Clock& clock() { return *clock_; }
-    void setClock(std::unique_ptr<link::Clock> clock) { clock_ = std::move(clock); }
-
-    // Closes and destroys the line; called on the link thread before it ends.
-    void release() { line_.reset(); }
-
-private:
-    std::unique_ptr<link::SerialLine> line_;
-    std::unique_ptr<link::Clock> clock_;
-};
 
 namespace {
 
@@ -307,6 +285,8 @@ void LinkController::readDone(const link::SessionResult& result) {
     Configuration read;
     tk::setdefault(read);
     redump(read, image);
+    // Kept first, so the record shown carries the read's comment as its copy does.
+    keepRead(read, BackupKind::Read, false, heldPort_);
     replaceRecord(read);
     showStatus(fromUtf8(result.status));
     endWith(result, [this] { startDisconnect(true); });
@@ -354,23 +334,21 @@ void LinkController::Write1Click() {
     std::vector<std::uint8_t> image(kEncodeClearSize);
     wrdump(editor_.record(), image);
     image.resize(kBaseImageSize);
-    cancel_.store(false); // set only when the window goes
-    start(
-        Command::Write,
-        [p = params(), r = reporter(), image = std::move(image)](LinkWorker& worker,
-                                                                 const std::atomic<bool>& cancel) {
-            return link::CableWrite(worker.line(), worker.clock(), p, image, cancel, r);
-        },
-        &LinkController::writeDone);
+    startWrite(std::move(image), kTransferBlockSize * link::kCableWriteBlocks, false, {});
 }
 
 void LinkController::writeDone(const link::SessionResult& result) {
     if (!result.ok) {
-        transferFailed(result);
+        stopWrite(result, result.cancelled ? QStringLiteral("Запись прервана: передатчик записан "
+                                                            "не полностью.")
+                                           : QString());
         return;
     }
     showStatus(fromUtf8(result.status));
-    endWith(result, [this] { startDisconnect(true); });
+    if (readBack()) {
+        return;
+    }
+    endWith(withStepWarning(result), [this] { startDisconnect(true); });
 }
 
 // The remote read: New's question first (a changed configuration is offered for
@@ -426,6 +404,7 @@ void LinkController::remoteReadReceived(const std::vector<std::uint8_t>& image, 
     tk::setdefault(read);
     read.TxTlfNum = readTelephone_;
     DecodeRemoteImage(read, image, blocks);
+    keepRead(read, BackupKind::Read, true, QString::fromStdString(readTelephone_));
     replaceRecord(read);
     // The hang-up goes on: held again until the command ends.
     guard_ = std::make_unique<FillGuard>(ctx_);
@@ -456,22 +435,24 @@ void LinkController::Udalwrite1Click() {
     // The encoder sets ExtBlocksCount, derived from the inputs: no edit of the user.
     std::vector<std::uint8_t> image = EncodeImage(editor_.recordInPlace());
     const Text telephone = editor_.record().TxTlfNum;
-    cancel_.store(false);
     showProgress();
     showStatus(QStringLiteral("Check modem"));
-    start(
-        Command::RemoteWrite,
-        [p = params(), r = reporter(), telephone,
-         image = std::move(image)](LinkWorker& worker, const std::atomic<bool>& cancel) {
-            return link::SessionResult(
-                link::RemoteWrite(worker.line(), worker.clock(), p, telephone, image, cancel, r));
-        },
-        &LinkController::remoteWriteDone);
+    const std::size_t sent = image.size();
+    startWrite(std::move(image), sent, true, telephone);
 }
 
 void LinkController::remoteWriteDone(const link::SessionResult& result) {
     showStatus(fromUtf8(result.status));
-    endWith(result, [this] { finish(); });
+    if (!result.ok) {
+        stopWrite(result, result.cancelled ? QStringLiteral("Удаленная запись прервана: "
+                                                            "передатчик записан не полностью.")
+                                           : QString());
+        return;
+    }
+    if (readBack()) {
+        return;
+    }
+    endWith(withStepWarning(result), [this] { finish(); });
 }
 
 void LinkController::transferFailed(const link::SessionResult& result) {
@@ -515,6 +496,10 @@ void LinkController::afterOpenBoxes(std::function<void()> next) {
 }
 
 void LinkController::finish() {
+    if (write_.step != WriteStep::None) {
+        write_ = {};
+        w_.Btotmsv->hide();
+    }
     setRunning(Command::None);
     emit commandEnded();
 }
@@ -523,6 +508,8 @@ void LinkController::BtotmsvClick() {
     if (ConnectRetryAllowed_) {
         ConnectRetryAllowed_ = false;
         cancel_.store(true);
+    } else if (write_.step != WriteStep::None) {
+        cancel_.store(true); // the write's steps stop at their next wait
     }
 }
 
@@ -574,6 +561,8 @@ void LinkController::showStatus(const QString& words) {
 void LinkController::showProgress() {
     stepDone_ = 0;
     stepTotal_ = 0;
+    phase_ = 0;
+    phases_ = 1;
     w_.ProgressBar1->setValue(0);
     w_.ProgressBar1->show();
 }
@@ -586,7 +575,8 @@ void LinkController::setProgress(int percent) {
     // The share of the running answer counts within its step: the bar shows the whole
     // transfer, or the connect's probes, or the modem's commands.
     if (w_.ProgressBar1->isVisible()) {
-        w_.ProgressBar1->setValue(link::StageProgress(stepDone_, stepTotal_, percent));
+        w_.ProgressBar1->setValue(
+            (phase_ * 100 + link::StageProgress(stepDone_, stepTotal_, percent)) / phases_);
     }
 }
 

@@ -8,6 +8,7 @@
 // closing the window meanwhile, are refused with a word to the user.
 #pragma once
 
+#include "files/backups.h"
 #include "model/configuration.h"
 
 #include <QObject>
@@ -15,6 +16,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -142,6 +144,39 @@ private:
     void tell(const QString& text);
     QStringList portsOffered() const;
 
+    // The steps around a write (linksafety.cpp). Before a write the transmitter is read
+    // as the read command reads it (the cable: the read, its disconnect, a new connect;
+    // the modem: a call of its own) and kept as a "before write" copy; a read or a copy
+    // that fails stops the write. After it, when asked, the blocks are read back the
+    // same way and compared with what was sent. Progress and Cancel span every step.
+    enum class WriteStep { None, ReadBefore, Reconnect, Write, ReadBack };
+    struct WriteRun {
+        WriteStep step = WriteStep::None;
+        bool remote = false;
+        bool verify = false;
+        std::vector<std::uint8_t> image; // what is sent
+        std::size_t sent = 0;            // the bytes of it that reach the transmitter
+        Configuration record;            // the record written: its transmitter's copy
+        Text telephone;                  // the number dialled
+        std::string warning;             // a step's warning, told at the end
+    };
+    void startWrite(std::vector<std::uint8_t> image, std::size_t sent, bool remote,
+                    const Text& telephone);
+    void readBeforeWriteDone(const link::SessionResult& result);
+    void reconnectDone(const link::SessionResult& result);
+    void writeNow();
+    bool readBack();
+    void readBackDone(const link::SessionResult& result);
+    // The end of a write that did not go to its end: the words and the box.
+    void stopWrite(link::SessionResult result, const QString& why);
+    // A read just decoded: kept through the backup store, its comment added to `read`;
+    // the status bar says where, or why it was not kept.
+    bool keepRead(Configuration& read, BackupKind kind, bool remote, const QString& via);
+    void nextPhase();
+    // The result with the warning of an earlier step when it has none of its own.
+    link::SessionResult withStepWarning(link::SessionResult result) const;
+    link::Reporter quietReporter();
+
     QWidget* window_;
     Widgets w_;
     PanelContext& ctx_;
@@ -158,6 +193,10 @@ private:
     // The step the progress bar stands at (link::Reporter::step).
     int stepDone_ = 0;
     int stepTotal_ = 0;
+    // A command of several sessions: the bar goes once through all of them.
+    int phase_ = 0;
+    int phases_ = 1;
+    WriteRun write_;
     // The remote read: the number dialled, and whether its blocks are shown already.
     Text readTelephone_;
     bool readShown_ = false;

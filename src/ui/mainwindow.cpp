@@ -1,9 +1,11 @@
 #include "ui/mainwindow.h"
 
+#include "files/backups.h"
 #include "files/settings.h"
 #include "model/defaults.h"
 #include "ui/aboutbox.h"
 #include "ui/commandbars.h"
+#include "ui/fileextras.h"
 #include "ui/helpwindow.h"
 #include "ui/layout.h"
 #include "ui/linkcontroller.h"
@@ -161,6 +163,8 @@ void MainWindow::buildControls() {
                                                                  .Btotmsv = cancel_,
                                                                  .statusPanel1 = statusPanels_[1]},
                                          ctx_, editor_);
+    extras_ = new FileExtras(this, *bars_, editor_, ctx_, prompts_,
+                             [this](const View& view) { showStep(view); });
 }
 
 void MainWindow::command(const std::function<void()>& run) {
@@ -194,6 +198,11 @@ void MainWindow::connectCommands() {
     bind({b.Write1, b.ToolButton6}, [link] { link->Write1Click(); });
     bind({b.Udalread1}, [link] { link->Udalread1Click(); });
     bind({b.Udalwrite1}, [link] { link->Udalwrite1Click(); });
+    FileExtras* extras = extras_;
+    bind({b.Compare1}, [extras] { extras->Compare1Click(); });
+    bind({b.Backups1}, [extras] { extras->Backups1Click(); });
+    bind({b.Print1}, [extras] { extras->Print1Click(); });
+    bind({b.Pdf1}, [extras] { extras->Pdf1Click(); });
     // Closing finishes the edits itself (closeEvent), whichever way the window closes;
     // the dialogs, help and Cancel touch no record.
     connect(b.Exit1, &QAction::triggered, this, &MainWindow::Exit1Click);
@@ -216,6 +225,8 @@ void MainWindow::FormCreate() {
     razmer();
     rereg();
     editor_.document().setLastFolder(tk::readLastFolder().value_or(QString()));
+    // Copies older than a year go, the newest of each transmitter stays.
+    PruneBackups(BackupFolder(), QDateTime::currentDateTime());
     New1Click();
     updt2(false);
 }

@@ -24,6 +24,7 @@ namespace tk {
 
 class AboutBox;
 class CommandBars;
+class FileExtras;
 class HelpWindow;
 class LinkController;
 class NavigationTree;
@@ -52,6 +53,7 @@ public:
     PanelContext& panelContext() { return ctx_; }
     Document& document() { return editor_.document(); }
     LinkController& link() { return *link_; }
+    FileExtras& extras() { return *extras_; }
     const Configuration& record() const { return editor_.record(); }
     const QString& PortName() const { return editor_.PortName(); }
     bool LinkConnected() const;
@@ -135,6 +137,7 @@ private:
     AboutBox* about_ = nullptr;
     HelpWindow* help_ = nullptr;
     RecentFilesMenu* recent_ = nullptr; // owned by the "Файл" menu
+    FileExtras* extras_ = nullptr;      // compare, backups, the sheet; a child
     // Last, so that it goes first: its link thread ends before the controls go.
     std::unique_ptr<LinkController> link_;
 };

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "link/clock.h"
+#include "model/defaults.h"
 #include "panel_support.h"
 #include "sim_process.h"
 #include "ui/linkcontroller.h"
@@ -22,6 +23,17 @@
 namespace tk::test {
 
 inline constexpr int kSpeedUp = 4;
+
+// What the simulated transmitter holds in the cable cases: fields of the first four
+// blocks.
+inline Configuration transmitterRecord() {
+    Configuration cfg;
+    tk::setdefault(cfg);
+    cfg.ObjNum = 0x4321;
+    cfg.TelNum[0] = "89001112233";
+    cfg.TimeOfInp = 45;
+    return cfg;
+}
 
 class FastClock final : public link::Clock {
 public:

@@ -25,22 +25,9 @@ using tk::test::FastClock;
 using tk::test::kSpeedUp;
 using tk::test::readFile;
 using tk::test::ScriptedPrompts;
+using tk::test::transmitterRecord;
 using tk::test::writeFile;
 using Answer = Prompts::Answer;
-
-namespace {
-
-// What the simulated transmitter holds: fields of the first four blocks.
-Configuration transmitterRecord() {
-    Configuration cfg;
-    tk::setdefault(cfg);
-    cfg.ObjNum = 0x4321;
-    cfg.TelNum[0] = "89001112233";
-    cfg.TimeOfInp = 45;
-    return cfg;
-}
-
-} // namespace
 
 class LinkTest : public test::LinkCase {
     Q_OBJECT
@@ -469,27 +456,36 @@ private slots:
         QTest::addColumn<QString>("words");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("connected"); // afterwards
+        QTest::addColumn<bool>("written");   // the simulator took a write
         QTest::newRow("count 00") << "count-00"
                                   << "ToolButton4"
-                                  << "Error 0" << QStringList{} << true;
+                                  << "Error 0" << QStringList{} << true << false;
         QTest::newRow("wrong count") << "wrong-count"
                                      << "ToolButton4"
-                                     << "Error 4" << QStringList{} << true;
+                                     << "Error 4" << QStringList{} << true << false;
         QTest::newRow("bad block tail") << "bad-tail"
                                         << "ToolButton4"
-                                        << "Error 4" << QStringList{} << true;
+                                        << "Error 4" << QStringList{} << true << false;
         QTest::newRow("block unanswered") << "drop-reply"
                                           << "ToolButton4"
-                                          << "Error 3" << QStringList{} << true;
+                                          << "Error 3" << QStringList{} << true << false;
         QTest::newRow("sum refused")
             << "refuse-sum"
             << "ToolButton6"
-            << "Error 4" << QStringList{"! Операция записи завершена с ошибкой."} << true;
+            << "Error 4" << QStringList{"! Операция записи завершена с ошибкой."} << true << false;
+        // The read before a write fails: nothing is written that was not kept first.
+        QTest::newRow("read before the write")
+            << "bad-tail"
+            << "ToolButton6"
+            << "Error 4"
+            << QStringList{"! Запись не выполнена: конфигурация передатчика не прочитана, копия "
+                           "не сохранена."}
+            << true << false;
         // The line goes away mid-read: the wait ends, the port is closed, the link is
         // disconnected.
         QTest::newRow("line closed") << "hang-up"
                                      << "ToolButton4"
-                                     << "Disconnect" << QStringList{} << false;
+                                     << "Disconnect" << QStringList{} << false << false;
     }
     void failures() {
         QFETCH(QString, fault);
@@ -497,6 +493,7 @@ private slots:
         QFETCH(QString, words);
         QFETCH(QStringList, messages);
         QFETCH(bool, connected);
+        QFETCH(bool, written);
         startSimulator({QStringLiteral("--fault"), fault, QStringLiteral("--fault-block"),
                         QStringLiteral("2")});
         openWindow(pty_);
@@ -518,6 +515,7 @@ private slots:
         QVERIFY(window().record() == before);
         QCOMPARE(window().document().FileTitle(), title);
         QVERIFY(!window().document().ConfigChanged());
+        QCOMPARE(QFile::exists(writtenFile_), written);
     }
 
     // The port dialog from the menu: OK shows the new port in status panel 0; a port

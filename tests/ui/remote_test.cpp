@@ -5,6 +5,7 @@
 //
 // The test's clock runs four times faster than the wall clock (the 2 s pauses
 // between modem commands take half a second); the simulator answers at once.
+#include "files/settings.h"
 #include "link_support.h"
 
 #include <QAction>
@@ -70,6 +71,9 @@ private slots:
         prompts_ = ScriptedPrompts{};
         QFile::remove(writtenFile_);
         QFile::remove(dialledFile_);
+        // These cases are about the write's own call; the call before it that keeps
+        // the transmitter's copy has its own cases (safety_test.cpp).
+        wrregBackupBeforeWrite(false);
     }
 
     // Write the whole record, then read it back over a configuration opened from a

@@ -233,6 +233,12 @@ private slots:
             "  Open1 &Открыть #1 [Ctrl+O] on",
             "  Save1 &Сохранить #2 [Ctrl+S] on",
             "  Saveas1 Сохранить &как #3 [Ctrl+Shift+S] on",
+            "  N2 -",
+            "  Compare1 Ср&авнить с файлом… [] on",
+            "  Backups1 &Резервные копии… [] on",
+            "  N3 -",
+            "  Print1 &Печать… [Ctrl+P] on",
+            "  Pdf1 &Экспорт в PDF… [] on",
             "  RecentSeparator -", // hidden: no recent files yet
             "  N1 -",
             "  Exit1 &Выход #4 [Ctrl+Q] on",
@@ -247,6 +253,9 @@ private slots:
             "  Udalwrite1 Удаленная за&пись #9 [] on",
             "ToolBar1 Setting1 &Параметры",
             "  Port1 &Порт #11 [] on",
+            "  N4 -",
+            "  BackupBeforeWrite1 Со&хранять копию передатчика перед записью [] on",
+            "  VerifyWrite1 Про&верять запись чтением [] on",
             "ToolBar1 Help1 &Справка",
             "  Help2 &TK 515 #12 [F1] on",
             "  About1 &О программе #13 [] on",
@@ -1073,8 +1082,9 @@ private slots:
             captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
         }
         QCOMPARE(captions, (QStringList{"&Новый", "&Открыть", "&Сохранить", "Сохранить &как", "-",
-                                        "&1 " + folder + "/b&&c.t61", "&2 " + folder + "/a.tk515",
-                                        "-", "&Выход"}));
+                                        "Ср&авнить с файлом…", "&Резервные копии…", "-", "&Печать…",
+                                        "&Экспорт в PDF…", "-", "&1 " + folder + "/b&&c.t61",
+                                        "&2 " + folder + "/a.tk515", "-", "&Выход"}));
         if (gone) {
             QVERIFY(QFile::remove(a));
         }
